@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages hanashi needs to build, run and test.
+# A no-op (no apt call at all) when every package is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config git
+    qt6-base-dev libgl-dev
+    libfluidsynth-dev libasound2-dev timgm6mb-soundfont
+    fonts-ipafont-gothic xdg-utils
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool x11-utils
+    clang libclang-rt-14-dev clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "install-deps: installing ${missing[*]}" >&2
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
