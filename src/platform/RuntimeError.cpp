@@ -1,0 +1,9 @@
+#include "platform/RuntimeError.h"
+
+namespace hanashi {
+
+RuntimeError::RuntimeError(const QString& message)
+    : std::runtime_error(message.toStdString())
+    , m_message(message) {}
+
+} // namespace hanashi

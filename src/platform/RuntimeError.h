@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace hanashi {
+
+// The one error type of the program. Toolkit and platform operations that fail
+// throw it with a message naming what failed and which file. Only the
+// application's event dispatch and start-up catch it: they show the message and
+// end the program with a non-zero status. No handler catches it on its own.
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(const QString& message);
+
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+} // namespace hanashi

@@ -1,0 +1,75 @@
+#include "platform/SequentialFiles.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace hanashi {
+
+std::int16_t SequentialFiles::freeFile() const {
+    std::int16_t number = 1;
+    for (const auto& entry : m_files) {
+        if (entry.first != number)
+            break;
+        ++number;
+    }
+    return number;
+}
+
+void SequentialFiles::open(std::int16_t number, const QString& path) {
+    if (m_files.count(number))
+        throw RuntimeError(QStringLiteral("File already open: #%1 (%2)").arg(number).arg(path));
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw RuntimeError(QStringLiteral("File not found: %1").arg(path));
+    if (info.isDir())
+        throw RuntimeError(QStringLiteral("Cannot open %1: it is a folder, not a file").arg(path));
+    QFile qfile(path);
+    if (!qfile.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("Cannot open %1: %2").arg(path, qfile.errorString()));
+    QByteArray bytes = qfile.readAll();
+    if (qfile.error() != QFileDevice::NoError)
+        throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, qfile.errorString()));
+    m_files[number] = std::make_unique<OpenFile>(OpenFile{path, LineReader(std::move(bytes))});
+}
+
+void SequentialFiles::close(std::int16_t number) {
+    m_files.erase(number);
+}
+
+bool SequentialFiles::isOpen(std::int16_t number) const {
+    return m_files.count(number) != 0;
+}
+
+bool SequentialFiles::eof(std::int16_t number) const {
+    return file(number).reader.atEnd();
+}
+
+QString SequentialFiles::lineInput(std::int16_t number) {
+    OpenFile& f = file(number);
+    if (f.reader.atEnd())
+        throw RuntimeError(QStringLiteral("Input past end of file: %1").arg(f.path));
+    return f.reader.readLine();
+}
+
+QString SequentialFiles::path(std::int16_t number) const {
+    return file(number).path;
+}
+
+int SequentialFiles::lineNumber(std::int16_t number) const {
+    return file(number).reader.lineNumber();
+}
+
+SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) {
+    auto it = m_files.find(number);
+    if (it == m_files.end())
+        throw RuntimeError(QStringLiteral("Bad file number: #%1 is not open").arg(number));
+    return *it->second;
+}
+
+const SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) const {
+    return const_cast<SequentialFiles*>(this)->file(number);
+}
+
+} // namespace hanashi

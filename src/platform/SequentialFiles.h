@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/LineReader.h"
+
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace hanashi {
+
+// The runtime's numbered sequential text files, opened for input only. Every
+// failure throws RuntimeError naming the file and the reason.
+class SequentialFiles {
+public:
+    // The lowest file number that is not open, from 1.
+    std::int16_t freeFile() const;
+
+    // Opens path for sequential input under number. The file is read whole at
+    // once, so a later change on disk does not show in an open file.
+    void open(std::int16_t number, const QString& path);
+    void close(std::int16_t number);
+    bool isOpen(std::int16_t number) const;
+    int openCount() const { return static_cast<int>(m_files.size()); }
+
+    bool eof(std::int16_t number) const;
+    // Reads the next line; reading past the end is a run-time error.
+    QString lineInput(std::int16_t number);
+
+    // The path a number was opened with, and the number of the last line read,
+    // for messages.
+    QString path(std::int16_t number) const;
+    int lineNumber(std::int16_t number) const;
+
+private:
+    struct OpenFile {
+        QString path;
+        LineReader reader;
+    };
+    OpenFile& file(std::int16_t number);
+    const OpenFile& file(std::int16_t number) const;
+
+    std::map<std::int16_t, std::unique_ptr<OpenFile>> m_files;
+};
+
+} // namespace hanashi
