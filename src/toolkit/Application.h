@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+#include <functional>
+
+namespace hanashi {
+
+class RuntimeError;
+
+// The application: the one place where run-time errors are caught. An error
+// that reaches the event dispatch stops every timer, runs the shut-down hook
+// (the music stops), shows the message in a message box and ends the program
+// with status 1.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows the error and ends the program; never returns.
+    [[noreturn]] static void fail(const RuntimeError& error);
+    static void setShutdownHook(std::function<void()> hook);
+};
+
+} // namespace hanashi

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "toolkit/Colour.h"
+#include "toolkit/Container.h"
+
+#include <QWidget>
+
+namespace hanashi {
+
+// A top-level window whose client area is a container with a scale of its
+// own: 1/1440 inch until the code sets another. Subclasses get the load,
+// resize and unload events as virtual handlers.
+class Form : public QWidget, public Container {
+public:
+    Form();
+
+    QWidget* hostWidget() override { return this; }
+
+    void setScale(double left, double top, double width, double height);
+    Colour backColor() const { return m_backColor; }
+    void setBackColor(Colour colour);
+
+protected:
+    // Runs on every change of the client size, and when first shown.
+    virtual void Form_Resize() = 0;
+    // Runs when the window is being closed. The window cannot refuse.
+    virtual void Form_Unload(std::int16_t& cancel) = 0;
+
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Colour m_backColor;
+};
+
+} // namespace hanashi

@@ -1,0 +1,179 @@
+#include "toolkit/Label.h"
+
+#include "toolkit/Container.h"
+#include "toolkit/UiFont.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace hanashi {
+
+namespace {
+
+std::int16_t buttonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return LeftButton;
+    case Qt::RightButton:
+        return RightButton;
+    case Qt::MiddleButton:
+        return MiddleButton;
+    default:
+        return 0;
+    }
+}
+
+std::int16_t shiftOf(Qt::KeyboardModifiers modifiers) {
+    std::int16_t shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= ShiftMask;
+    if (modifiers & Qt::ControlModifier)
+        shift |= CtrlMask;
+    if (modifiers & Qt::AltModifier)
+        shift |= AltMask;
+    return shift;
+}
+
+} // namespace
+
+class Label::Widget : public QLabel {
+public:
+    Widget(Label& owner, QWidget* parent)
+        : QLabel(parent)
+        , m_owner(owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        m_pressed = true;
+        m_owner.mouseDown(buttonOf(event->button()), shiftOf(event->modifiers()),
+                          static_cast<float>(event->position().x()),
+                          static_cast<float>(event->position().y()));
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const bool wasPressed = m_pressed;
+        m_pressed = false;
+        m_owner.mouseUp(buttonOf(event->button()), shiftOf(event->modifiers()),
+                        static_cast<float>(event->position().x()),
+                        static_cast<float>(event->position().y()));
+        // A click is a press and a release over the same label; the mouse-up
+        // handler may have hidden it meanwhile, which ends the click.
+        if (wasPressed && isVisible() && rect().contains(event->position().toPoint()))
+            m_owner.click();
+    }
+
+private:
+    Label& m_owner;
+    bool m_pressed = false;
+};
+
+Label::Label(Container& container, const QString& caption, BackStyle backStyle)
+    : Control(container)
+    , m_widget(new Widget(*this, container.hostWidget()))
+    , m_backStyle(backStyle) {
+    m_widget->setTextFormat(Qt::PlainText);
+    m_widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_widget->setFont(uiFont(m_fontSize));
+    setCaption(caption);
+    applyPalette();
+}
+
+Label::~Label() {
+    delete m_widget;
+}
+
+std::unique_ptr<Label> Label::cloneHidden(std::int16_t index) const {
+    auto copy = std::make_unique<Label>(container(), m_caption, m_backStyle);
+    copy->m_index = index;
+    copy->m_foreColor = m_foreColor;
+    copy->m_backColor = m_backColor;
+    copy->m_borderStyle = m_borderStyle;
+    copy->setFontSize(m_fontSize);
+    copy->m_widget->setAlignment(m_widget->alignment());
+    copy->m_widget->setWordWrap(m_widget->wordWrap());
+    copy->m_widget->setFrameShape(m_widget->frameShape());
+    copy->applyPalette();
+    copy->m_onClick = m_onClick;
+    copy->m_onMouseDown = m_onMouseDown;
+    copy->m_onMouseUp = m_onMouseUp;
+    copy->copyPlacement(*this);
+    copy->setVisible(false);
+    return copy;
+}
+
+void Label::setCaption(const QString& caption) {
+    m_caption = caption;
+    // QLabel breaks at a bare LF; a CR left in would draw as a space.
+    QString shown = caption;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_widget->setText(shown);
+}
+
+void Label::setForeColor(Colour colour) {
+    m_foreColor = colour;
+    applyPalette();
+}
+
+void Label::setBackColor(Colour colour) {
+    m_backColor = colour;
+    applyPalette();
+}
+
+void Label::setBackStyle(BackStyle style) {
+    m_backStyle = style;
+    applyPalette();
+}
+
+void Label::setBorderStyle(std::int16_t style) {
+    m_borderStyle = style;
+    m_widget->setFrameShape(style ? QFrame::Box : QFrame::NoFrame);
+}
+
+void Label::setFontSize(double points) {
+    m_fontSize = points;
+    m_widget->setFont(uiFont(points));
+}
+
+void Label::setAlignment(int alignment) {
+    m_widget->setAlignment(Qt::Alignment(alignment));
+}
+
+void Label::setWordWrap(bool wrap) {
+    m_widget->setWordWrap(wrap);
+}
+
+QLabel* Label::widget() const {
+    return m_widget;
+}
+
+void Label::mouseDown(std::int16_t button, std::int16_t shift, float x, float y) {
+    if (m_onMouseDown)
+        m_onMouseDown(m_index, button, shift, x, y);
+}
+
+void Label::mouseUp(std::int16_t button, std::int16_t shift, float x, float y) {
+    if (m_onMouseUp)
+        m_onMouseUp(m_index, button, shift, x, y);
+}
+
+void Label::click() {
+    if (m_onClick)
+        m_onClick(m_index);
+}
+
+void Label::applyGeometry(const QRect& pixels) {
+    m_widget->setGeometry(pixels);
+}
+
+void Label::applyVisible(bool visible) {
+    m_widget->setVisible(visible);
+}
+
+void Label::applyPalette() {
+    QPalette palette = m_widget->palette();
+    palette.setColor(QPalette::WindowText, toQColor(m_foreColor));
+    palette.setColor(QPalette::Window, toQColor(m_backColor));
+    m_widget->setPalette(palette);
+    m_widget->setAutoFillBackground(m_backStyle == Opaque);
+}
+
+} // namespace hanashi

@@ -1,0 +1,181 @@
+#include "toolkit/PictureBox.h"
+
+#include "toolkit/Shape.h"
+
+#include <QPainter>
+#include <QWidget>
+#include <algorithm>
+
+namespace hanashi {
+
+class PictureBox::Widget : public QWidget {
+public:
+    Widget(PictureBox& owner, QWidget* parent)
+        : QWidget(parent)
+        , m_owner(owner) {
+        // Every pixel is painted by paintEvent.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        m_owner.paintOn(painter);
+    }
+
+private:
+    PictureBox& m_owner;
+};
+
+PictureBox::PictureBox(Container& container)
+    : Control(container)
+    , m_widget(new Widget(*this, container.hostWidget())) {
+    space().setMode(ScaleMode::Twips);
+}
+
+PictureBox::~PictureBox() {
+    delete m_widget;
+}
+
+std::unique_ptr<PictureBox> PictureBox::cloneHidden(std::int16_t index) const {
+    auto copy = std::make_unique<PictureBox>(Control::container());
+    copy->m_index = index;
+    copy->m_backColor = m_backColor;
+    copy->m_borderStyle = m_borderStyle;
+    copy->space() = scaleSpace();
+    copy->setVisible(false);
+    copy->copyPlacement(*this);
+    return copy;
+}
+
+QWidget* PictureBox::hostWidget() {
+    return m_widget;
+}
+
+void PictureBox::setScale(double left, double top, double width, double height) {
+    space().setUser(left, top, width, height);
+    relayoutChildren();
+}
+
+void PictureBox::setScaleMode(ScaleMode mode) {
+    space().setMode(mode);
+    relayoutChildren();
+}
+
+void PictureBox::setBackColor(Colour colour) {
+    m_backColor = colour;
+    Cls();
+}
+
+void PictureBox::setBorderStyle(std::int16_t style) {
+    m_borderStyle = style;
+    applyGeometry(pixelRect());
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    m_picture = picture;
+}
+
+void PictureBox::Cls() {
+    m_drawing.fill(toQColor(m_backColor));
+    m_widget->update();
+}
+
+void PictureBox::PaintPicture(const QImage& picture, double destLeft, double destTop,
+                              double destWidth, double destHeight, double srcLeft, double srcTop,
+                              double srcWidth, double srcHeight) {
+    const ScaleSpace& s = scaleSpace();
+    const QRectF dest(s.toPixelX(destLeft), s.toPixelY(destTop), destWidth * s.pixelsPerUnitX(),
+                      destHeight * s.pixelsPerUnitY());
+    const QRectF src(srcLeft * s.pixelsPerUnitX(), srcTop * s.pixelsPerUnitY(),
+                     srcWidth * s.pixelsPerUnitX(), srcHeight * s.pixelsPerUnitY());
+    if (picture.isNull() || dest.isEmpty() || src.isEmpty() || m_drawing.isNull())
+        return;
+    // Only the part of the section that lies on the picture is drawn, at the
+    // place of the destination it maps to.
+    const QRectF onPicture = src.intersected(QRectF(picture.rect()));
+    if (onPicture.isEmpty())
+        return;
+    const double sx = dest.width() / src.width();
+    const double sy = dest.height() / src.height();
+    const QRectF target(dest.left() + (onPicture.left() - src.left()) * sx,
+                        dest.top() + (onPicture.top() - src.top()) * sy, onPicture.width() * sx,
+                        onPicture.height() * sy);
+    QPainter painter(&m_drawing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(target, picture, onPicture);
+    painter.end();
+    m_widget->update();
+}
+
+QImage PictureBox::render() const {
+    QImage image(m_drawing.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintOn(painter);
+    return image;
+}
+
+void PictureBox::addShape(Shape* shape) {
+    m_shapes.push_back(shape);
+    shapeChanged();
+}
+
+void PictureBox::removeShape(Shape* shape) {
+    m_shapes.erase(std::remove(m_shapes.begin(), m_shapes.end(), shape), m_shapes.end());
+    shapeChanged();
+}
+
+void PictureBox::restack(Shape* shape, bool toBack) {
+    removeShape(shape);
+    if (toBack)
+        m_shapes.insert(m_shapes.begin(), shape);
+    else
+        m_shapes.push_back(shape);
+    shapeChanged();
+}
+
+void PictureBox::shapeChanged() {
+    if (m_widget)
+        m_widget->update();
+}
+
+void PictureBox::applyGeometry(const QRect& pixels) {
+    m_widget->setGeometry(pixels);
+    const int border = m_borderStyle ? 1 : 0;
+    resizeDrawing(pixels.size().shrunkBy(QMargins(border, border, border, border)));
+    space().setPixelSize(m_drawing.size());
+    relayoutChildren();
+}
+
+void PictureBox::applyVisible(bool visible) {
+    m_widget->setVisible(visible);
+}
+
+void PictureBox::resizeDrawing(QSize inner) {
+    inner = inner.expandedTo(QSize(0, 0));
+    if (inner == m_drawing.size())
+        return;
+    // What was drawn stays where it was, not rescaled; new area is back colour.
+    QImage resized(inner, QImage::Format_RGB32);
+    resized.fill(toQColor(m_backColor));
+    if (!m_drawing.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, m_drawing);
+    }
+    m_drawing = resized;
+}
+
+void PictureBox::paintOn(QPainter& painter) const {
+    const int border = m_borderStyle ? 1 : 0;
+    if (border) {
+        painter.setPen(Qt::gray);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(m_widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    painter.translate(border, border);
+    painter.drawImage(0, 0, m_drawing);
+    for (const Shape* shape : m_shapes)
+        shape->paint(painter);
+}
+
+} // namespace hanashi

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "toolkit/Colour.h"
+#include "toolkit/Container.h"
+#include "toolkit/Control.h"
+
+#include <QImage>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace hanashi {
+
+class Shape;
+
+// A picture box: a control with a scale of its own, a picture, a drawing
+// surface that keeps what is drawn on it until the next clear, and shapes
+// drawn over that surface in their stacking order.
+class PictureBox : public Control, public Container {
+public:
+    explicit PictureBox(Container& container);
+    ~PictureBox() override;
+
+    std::unique_ptr<PictureBox> cloneHidden(std::int16_t index) const;
+    std::int16_t index() const { return m_index; }
+
+    QWidget* hostWidget() override;
+
+    // Scale: a user scale, or pixels (the inner size, origin top-left).
+    void setScale(double left, double top, double width, double height);
+    void setScaleMode(ScaleMode mode);
+
+    Colour backColor() const { return m_backColor; }
+    // Like a clear: the drawing takes the new back colour.
+    void setBackColor(Colour colour);
+    std::int16_t borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(std::int16_t style);
+
+    const QImage& picture() const { return m_picture; }
+    void setPicture(const QImage& picture);
+
+    // Clears the drawing to the back colour.
+    void Cls();
+    // Stretches the source section of picture (in this box's units) over the
+    // destination (in this box's units). The part of the destination whose
+    // source lies outside the picture is left as it was.
+    void PaintPicture(const QImage& picture, double destLeft, double destTop, double destWidth,
+                      double destHeight, double srcLeft, double srcTop, double srcWidth,
+                      double srcHeight);
+
+    // What the box shows: the drawing, with the shapes over it.
+    QImage render() const;
+    // The drawing alone, in inner pixels.
+    const QImage& drawing() const { return m_drawing; }
+
+    // Shapes, back to front. Used by Shape.
+    const std::vector<Shape*>& shapes() const { return m_shapes; }
+    void addShape(Shape* shape);
+    void removeShape(Shape* shape);
+    void restack(Shape* shape, bool toBack);
+    void shapeChanged();
+
+protected:
+    void applyGeometry(const QRect& pixels) override;
+    void applyVisible(bool visible) override;
+
+private:
+    class Widget;
+    void resizeDrawing(QSize inner);
+    void paintOn(QPainter& painter) const;
+
+    QPointer<Widget> m_widget;
+    std::int16_t m_index = 0;
+    Colour m_backColor = RGB(0, 0, 0);
+    std::int16_t m_borderStyle = 0;
+    QImage m_picture;
+    QImage m_drawing;
+    std::vector<Shape*> m_shapes;
+};
+
+} // namespace hanashi

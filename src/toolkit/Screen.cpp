@@ -1,0 +1,20 @@
+#include "toolkit/Screen.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace hanashi {
+
+int screenHeightTwips() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() * 15 : 0;
+}
+
+QString applicationFolder() {
+    // applicationFilePath() reads /proc/self/exe, the real file behind any link.
+    return QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+}
+
+} // namespace hanashi

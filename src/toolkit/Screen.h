@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace hanashi {
+
+// The primary screen's height in 1/1440 inch (15 to a pixel).
+int screenHeightTwips();
+
+// The real folder of the running executable (symbolic links resolved),
+// without a trailing separator except at the root.
+QString applicationFolder();
+
+} // namespace hanashi

@@ -1,0 +1,92 @@
+#include "toolkit/ScrollBar.h"
+
+#include "platform/RuntimeError.h"
+#include "toolkit/Container.h"
+
+#include <QScrollBar>
+
+namespace hanashi {
+
+ScrollBar::ScrollBar(Container& container)
+    : Control(container)
+    , m_bar(new QScrollBar(Qt::Horizontal, container.hostWidget())) {
+    // The range first: a value set before it would be clamped to 99.
+    m_bar->setRange(0, 32767);
+    m_bar->setSingleStep(1);
+    m_bar->setPageStep(1);
+    m_bar->setValue(0);
+    // Without tracking a drag reports only thumb moves, and the value changes
+    // once, at the release.
+    m_bar->setTracking(false);
+    QObject::connect(m_bar, &QScrollBar::valueChanged, [this] {
+        if (m_onChange)
+            m_onChange();
+    });
+    QObject::connect(m_bar, &QScrollBar::sliderMoved, [this] {
+        if (m_onScroll)
+            m_onScroll();
+    });
+}
+
+ScrollBar::~ScrollBar() {
+    delete m_bar;
+}
+
+std::int16_t ScrollBar::Min() const {
+    return static_cast<std::int16_t>(m_bar->minimum());
+}
+
+std::int16_t ScrollBar::Max() const {
+    return static_cast<std::int16_t>(m_bar->maximum());
+}
+
+std::int16_t ScrollBar::SmallChange() const {
+    return static_cast<std::int16_t>(m_bar->singleStep());
+}
+
+std::int16_t ScrollBar::LargeChange() const {
+    return static_cast<std::int16_t>(m_bar->pageStep());
+}
+
+std::int16_t ScrollBar::Value() const {
+    return static_cast<std::int16_t>(m_bar->sliderPosition());
+}
+
+void ScrollBar::setMin(std::int16_t minimum) {
+    m_bar->setMinimum(minimum);
+}
+
+void ScrollBar::setMax(std::int16_t maximum) {
+    m_bar->setMaximum(maximum);
+}
+
+void ScrollBar::setSmallChange(std::int16_t step) {
+    m_bar->setSingleStep(step);
+}
+
+void ScrollBar::setLargeChange(std::int16_t step) {
+    m_bar->setPageStep(step);
+}
+
+void ScrollBar::setValue(std::int16_t value) {
+    if (value < m_bar->minimum() || value > m_bar->maximum())
+        throw RuntimeError(QStringLiteral("Invalid scroll bar value %1 (range %2 to %3)")
+                               .arg(value)
+                               .arg(m_bar->minimum())
+                               .arg(m_bar->maximum()));
+    m_bar->setValue(value);
+}
+
+QScrollBar* ScrollBar::widget() const {
+    return m_bar;
+}
+
+void ScrollBar::applyGeometry(const QRect& pixels) {
+    m_bar->setGeometry(pixels);
+}
+
+void ScrollBar::applyVisible(bool visible) {
+    m_bar->setVisible(visible);
+}
+
+} // namespace hanashi

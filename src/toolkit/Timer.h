@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QTimer>
+#include <functional>
+
+namespace hanashi {
+
+// A timer that fires only while it is enabled with an interval above 0 (a bare
+// QTimer fires continuously at 0 ms and calls itself active when negative).
+// Changing the interval of a running timer keeps it running with the new
+// interval, counted from the change. Ticks come one at a time on the GUI
+// thread; missed ticks are not made up.
+class Timer {
+public:
+    explicit Timer(bool enabled = false, int interval = 0);
+
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    int interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+
+    // Whether ticks are really being delivered.
+    bool isTicking() const { return m_timer.isActive(); }
+
+    void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+    // Runs the tick handler as a tick would.
+    void fire();
+
+    // Stops every timer of the program for good: after a fatal error or at the
+    // end, no tick may run any more code.
+    static void haltAll();
+    static bool halted();
+
+private:
+    void sync();
+
+    QTimer m_timer;
+    std::function<void()> m_handler;
+    bool m_enabled = false;
+    int m_interval = 0;
+};
+
+} // namespace hanashi
