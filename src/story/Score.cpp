@@ -1,0 +1,37 @@
+#include "story/Score.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace hanashi {
+
+namespace {
+
+std::int16_t saturate(long long value) {
+    return static_cast<std::int16_t>(std::clamp<long long>(
+        value, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+} // namespace
+
+int pointsAtStake(int levelMax, int levelValue) {
+    return (levelMax + 10) - levelValue;
+}
+
+std::int16_t scoreAfterAnswer(std::int16_t score, std::int16_t index, int levelMax,
+                              int levelValue) {
+    const long long t = pointsAtStake(levelMax, levelValue);
+    if (index == 0)
+        return saturate(score + t);
+    const auto half = static_cast<long long>(std::floor(static_cast<double>(t) / 2.0));
+    return saturate(score - half);
+}
+
+QString starBar(std::int16_t score) {
+    if (score < 0)
+        return QString();
+    return QString(score + 1, QChar(0x2606));
+}
+
+} // namespace hanashi

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "story/StoryControls.h"
+#include "story/StoryState.h"
+
+#include <cstdint>
+
+namespace hanashi {
+
+class RandomSource;
+class SequentialFiles;
+
+// The story engine: the script reader, the story text, the question round with
+// the score, and the speed and level bars. Its handlers are the window's; the
+// timers and controls only call them.
+class Story {
+public:
+    Story(const StoryControls& controls, StoryState& state, SequentialFiles& files,
+          RandomSource& random);
+
+    // Reader and story text.
+    void StartStory();
+    void LBlTim_Timer();
+    void ShowLine();
+
+    // Question round.
+    void AskQuestion();
+    void QstTim_Timer();
+    void QstLbl_Click(std::int16_t Index);
+    void QstLbl_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
+                          float Y);
+    void QstLbl_MouseUp(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
+                        float Y);
+
+    // Speed and level bars.
+    void LBlHscl_Scroll();
+    void LBlHscl_Change();
+    void QstHscl_Scroll();
+    void QstHscl_Change();
+
+private:
+    void openScript(const char* name);
+
+    StoryControls m_c;
+    StoryState& m_s;
+    SequentialFiles& m_files;
+    RandomSource& m_random;
+};
+
+} // namespace hanashi
