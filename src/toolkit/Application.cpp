@@ -45,6 +45,16 @@ void Application::fail(const RuntimeError& error) {
     std::_Exit(1);
 }
 
+void dispatch(const std::function<void()>& handler) {
+    if (!handler)
+        return;
+    try {
+        handler();
+    } catch (const RuntimeError& error) {
+        Application::fail(error);
+    }
+}
+
 void Application::setShutdownHook(std::function<void()> hook) {
     shutdownHook() = std::move(hook);
 }

@@ -22,4 +22,8 @@ public:
     static void setShutdownHook(std::function<void()> hook);
 };
 
+// Runs an event handler where control enters the program's code: a run-time
+// error it throws is reported and ends the program.
+void dispatch(const std::function<void()>& handler);
+
 } // namespace hanashi

@@ -1,5 +1,6 @@
 #include "toolkit/CommandButton.h"
 
+#include "toolkit/Application.h"
 #include "toolkit/Container.h"
 
 #include <QPushButton>
@@ -10,10 +11,7 @@ CommandButton::CommandButton(Container& container, const QString& caption)
     : Control(container)
     , m_button(new QPushButton(caption, container.hostWidget()))
     , m_backColor(RGB(240, 240, 240)) {
-    QObject::connect(m_button, &QPushButton::clicked, [this] {
-        if (m_onClick)
-            m_onClick();
-    });
+    QObject::connect(m_button, &QPushButton::clicked, [this] { dispatch(m_onClick); });
 }
 
 CommandButton::~CommandButton() {

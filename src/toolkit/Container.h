@@ -27,11 +27,19 @@ public:
     void detach(Control* control);
 
 protected:
-    // Places every child again after the scale or the inner size changed.
-    void relayoutChildren();
+    // Changes the scale or the inner size. Children stay where they are on
+    // the screen; their positions in units follow the new scale.
+    template <typename F>
+    void changeSpace(F change) {
+        const ScaleSpace before = m_space;
+        change(m_space);
+        rebaseChildren(before);
+    }
     ScaleSpace& space() { return m_space; }
 
 private:
+    void rebaseChildren(const ScaleSpace& before);
+
     ScaleSpace m_space;
     std::vector<Control*> m_children;
 };

@@ -1,5 +1,7 @@
 #include "toolkit/Form.h"
 
+#include "toolkit/Application.h"
+
 #include <QCloseEvent>
 #include <QResizeEvent>
 
@@ -13,8 +15,7 @@ Form::Form()
 }
 
 void Form::setScale(double left, double top, double width, double height) {
-    space().setUser(left, top, width, height);
-    relayoutChildren();
+    changeSpace([&](ScaleSpace& s) { s.setUser(left, top, width, height); });
 }
 
 void Form::setBackColor(Colour colour) {
@@ -25,14 +26,14 @@ void Form::setBackColor(Colour colour) {
 }
 
 void Form::resizeEvent(QResizeEvent* event) {
-    space().setPixelSize(event->size());
-    relayoutChildren();
-    Form_Resize();
+    changeSpace([&](ScaleSpace& s) { s.setPixelSize(event->size()); });
+    dispatch([this] { Form_Resize(); });
 }
 
 void Form::closeEvent(QCloseEvent* event) {
     std::int16_t cancel = 0;
-    Form_Unload(cancel);
+    dispatch([&] { Form_Unload(cancel); });
+    // The cancel flag is not read: closing cannot be refused.
     event->accept();
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/Label.h"
 
+#include "toolkit/Application.h"
 #include "toolkit/Container.h"
 #include "toolkit/UiFont.h"
 
@@ -147,17 +148,17 @@ QLabel* Label::widget() const {
 
 void Label::mouseDown(std::int16_t button, std::int16_t shift, float x, float y) {
     if (m_onMouseDown)
-        m_onMouseDown(m_index, button, shift, x, y);
+        dispatch([&] { m_onMouseDown(m_index, button, shift, x, y); });
 }
 
 void Label::mouseUp(std::int16_t button, std::int16_t shift, float x, float y) {
     if (m_onMouseUp)
-        m_onMouseUp(m_index, button, shift, x, y);
+        dispatch([&] { m_onMouseUp(m_index, button, shift, x, y); });
 }
 
 void Label::click() {
     if (m_onClick)
-        m_onClick(m_index);
+        dispatch([&] { m_onClick(m_index); });
 }
 
 void Label::applyGeometry(const QRect& pixels) {

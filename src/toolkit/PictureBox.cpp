@@ -53,13 +53,11 @@ QWidget* PictureBox::hostWidget() {
 }
 
 void PictureBox::setScale(double left, double top, double width, double height) {
-    space().setUser(left, top, width, height);
-    relayoutChildren();
+    changeSpace([&](ScaleSpace& s) { s.setUser(left, top, width, height); });
 }
 
 void PictureBox::setScaleMode(ScaleMode mode) {
-    space().setMode(mode);
-    relayoutChildren();
+    changeSpace([&](ScaleSpace& s) { s.setMode(mode); });
 }
 
 void PictureBox::setBackColor(Colour colour) {
@@ -143,8 +141,7 @@ void PictureBox::applyGeometry(const QRect& pixels) {
     m_widget->setGeometry(pixels);
     const int border = m_borderStyle ? 1 : 0;
     resizeDrawing(pixels.size().shrunkBy(QMargins(border, border, border, border)));
-    space().setPixelSize(m_drawing.size());
-    relayoutChildren();
+    changeSpace([&](ScaleSpace& s) { s.setPixelSize(m_drawing.size()); });
 }
 
 void PictureBox::applyVisible(bool visible) {
@@ -158,7 +155,7 @@ void PictureBox::resizeDrawing(QSize inner) {
     // What was drawn stays where it was, not rescaled; new area is back colour.
     QImage resized(inner, QImage::Format_RGB32);
     resized.fill(toQColor(m_backColor));
-    if (!m_drawing.isNull()) {
+    if (!m_drawing.isNull() && !resized.isNull()) {
         QPainter painter(&resized);
         painter.drawImage(0, 0, m_drawing);
     }

@@ -35,6 +35,13 @@ public:
     int toPixelY(double y) const;
     // The pixel rectangle of a rectangle in units; a negative size counts as 0.
     QRect toPixels(double left, double top, double width, double height) const;
+    // Exact (unrounded) pixel coordinates of a point in units, and back. Back
+    // is only possible while the scale has a non-zero pixel extent.
+    double toExactPixelX(double x) const { return (x - scaleLeft()) * pixelsPerUnitX(); }
+    double toExactPixelY(double y) const { return (y - scaleTop()) * pixelsPerUnitY(); }
+    double fromExactPixelX(double px) const { return px / pixelsPerUnitX() + scaleLeft(); }
+    double fromExactPixelY(double py) const { return py / pixelsPerUnitY() + scaleTop(); }
+    bool invertible() const { return pixelsPerUnitX() != 0 && pixelsPerUnitY() != 0; }
     // Pixel lengths of a horizontal and a vertical length in units.
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;

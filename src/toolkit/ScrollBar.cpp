@@ -1,6 +1,7 @@
 #include "toolkit/ScrollBar.h"
 
 #include "platform/RuntimeError.h"
+#include "toolkit/Application.h"
 #include "toolkit/Container.h"
 
 #include <QScrollBar>
@@ -18,14 +19,8 @@ ScrollBar::ScrollBar(Container& container)
     // Without tracking a drag reports only thumb moves, and the value changes
     // once, at the release.
     m_bar->setTracking(false);
-    QObject::connect(m_bar, &QScrollBar::valueChanged, [this] {
-        if (m_onChange)
-            m_onChange();
-    });
-    QObject::connect(m_bar, &QScrollBar::sliderMoved, [this] {
-        if (m_onScroll)
-            m_onScroll();
-    });
+    QObject::connect(m_bar, &QScrollBar::valueChanged, [this] { dispatch(m_onChange); });
+    QObject::connect(m_bar, &QScrollBar::sliderMoved, [this] { dispatch(m_onScroll); });
 }
 
 ScrollBar::~ScrollBar() {

@@ -1,5 +1,7 @@
 #include "toolkit/Timer.h"
 
+#include "toolkit/Application.h"
+
 namespace hanashi {
 
 namespace {
@@ -32,8 +34,8 @@ void Timer::setInterval(int milliseconds) {
 }
 
 void Timer::fire() {
-    if (!s_halted && m_handler)
-        m_handler();
+    if (!s_halted)
+        dispatch(m_handler);
 }
 
 void Timer::sync() {
