@@ -1,0 +1,30 @@
+#include "app/FomServices.h"
+
+#include "toolkit/Screen.h"
+
+#include <QDesktopServices>
+#include <cstdio>
+#include <cstdlib>
+
+namespace hanashi {
+
+FomServices systemServices(RandomSource& random, Mci& mci) {
+    return FomServices{
+        random,
+        mci,
+        applicationFolder,
+        screenHeightTwips,
+        // Qt hands the file: URL to the desktop's opener as one argument, with
+        // no shell in between, and does not wait for it. The result is of no
+        // use to the game.
+        [](const QUrl& url) { QDesktopServices::openUrl(url); },
+        // The end is immediate: nothing may run after it, not even the
+        // window's own teardown.
+        [](int status) {
+            std::fflush(nullptr);
+            std::_Exit(status);
+        },
+    };
+}
+
+} // namespace hanashi

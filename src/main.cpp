@@ -1,0 +1,20 @@
+#include "app/Fom.h"
+#include "platform/Mci.h"
+#include "platform/RandomSource.h"
+#include "platform/RuntimeError.h"
+#include "toolkit/Application.h"
+
+int main(int argc, char** argv) {
+    hanashi::Application app(argc, argv);
+    hanashi::ClockSeededRandom random;
+    const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci();
+    hanashi::Fom fom(hanashi::systemServices(random, *mci));
+    hanashi::Application::setShutdownHook([&fom] { fom.stopMusicForExit(); });
+    try {
+        fom.Form_Load();
+        fom.showCoveringScreen();
+    } catch (const hanashi::RuntimeError& error) {
+        hanashi::Application::fail(error);
+    }
+    return app.exec();
+}
