@@ -1,0 +1,94 @@
+#include "platform/SequentialFiles.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace hanashi;
+
+namespace {
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+// The message of the error that f throws, or empty when it throws none.
+template <typename F>
+QString errorOf(F f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+TEST(SequentialFiles, ReadsLinesUntilTheEndUnderAFreeNumber) {
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "s.dat", "one\r\ntwo\r\n");
+    SequentialFiles files;
+    const std::int16_t n = files.freeFile();
+    EXPECT_EQ(n, 1);
+    files.open(n, path);
+    EXPECT_EQ(files.freeFile(), 2);
+    EXPECT_FALSE(files.eof(n));
+    EXPECT_EQ(files.lineInput(n), "one");
+    EXPECT_EQ(files.lineInput(n), "two");
+    EXPECT_TRUE(files.eof(n));
+    EXPECT_TRUE(errorOf([&] { files.lineInput(n); }).contains(path));
+    files.close(n);
+    EXPECT_FALSE(files.isOpen(n));
+    EXPECT_EQ(files.freeFile(), 1);
+}
+
+TEST(SequentialFiles, FreeNumberFillsTheFirstGap) {
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "s.dat", "x");
+    SequentialFiles files;
+    files.open(1, path);
+    files.open(2, path);
+    files.open(3, path);
+    files.close(2);
+    EXPECT_EQ(files.freeFile(), 2);
+}
+
+TEST(SequentialFiles, FailuresNameTheFileAndTheReason) {
+    QTemporaryDir dir;
+    SequentialFiles files;
+    const QString missing = dir.filePath("opn.dat");
+    EXPECT_EQ(errorOf([&] { files.open(1, missing); }), "File not found: " + missing);
+
+    QDir(dir.path()).mkdir("folder.dat");
+    const QString folder = dir.filePath("folder.dat");
+    const QString folderError = errorOf([&] { files.open(1, folder); });
+    EXPECT_TRUE(folderError.contains(folder) && folderError.contains("folder"))
+        << folderError.toStdString();
+
+    const QString locked = writeFile(dir, "locked.dat", "x");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    if (QFile(locked).open(QIODevice::ReadOnly)) {
+        GTEST_SKIP() << "running with permission to read anything (root)";
+    }
+    const QString lockedError = errorOf([&] { files.open(1, locked); });
+    EXPECT_TRUE(lockedError.startsWith("Cannot open " + locked)) << lockedError.toStdString();
+    EXPECT_EQ(files.openCount(), 0);
+}
+
+TEST(SequentialFiles, NumbersMustBeOpenOnceAndBeforeUse) {
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "s.dat", "x");
+    SequentialFiles files;
+    EXPECT_FALSE(errorOf([&] { files.eof(1); }).isEmpty());
+    files.open(1, path);
+    EXPECT_FALSE(errorOf([&] { files.open(1, path); }).isEmpty());
+    files.close(1);
+    files.close(1); // closing what is not open is harmless
+}
