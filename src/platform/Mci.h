@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace hanashi {
+
+// Result codes of Mci::sendString. Callers in the game never look at them;
+// they exist so that tests and tools can tell the failures apart.
+enum class MciError : int {
+    None = 0,
+    UnrecognizedCommand, // unknown verb, stray quote, unexpected word
+    MissingParameter,    // a required word or value is absent
+    BadParameter,        // a value is present but not acceptable
+    UnknownAlias,        // no device is open under that name
+    UnknownDeviceType,   // the file's extension names no device we have
+    CannotOpen,          // missing or broken file, no SoundFont, no audio output
+    DeviceFailed,        // the open device refused the request
+};
+
+constexpr int mciCode(MciError error) {
+    return static_cast<int>(error);
+}
+
+// Multimedia command strings: the small text protocol the music module speaks.
+// Devices are addressed by alias; everything runs on the caller's thread and
+// no command ever waits for playback.
+class Mci {
+public:
+    virtual ~Mci() = default;
+
+    // Sends one command; returns 0 on success and a non-zero code otherwise.
+    // reply may be null; a reply is cut to replyLength characters. Only
+    // commands that answer (status) write to reply, and only on success.
+    virtual int sendString(const QString& command, QString* reply, int replyLength) = 0;
+};
+
+// The FluidSynth-backed interpreter the game uses. Never fails to construct:
+// on a machine without a SoundFont or audio output every open fails and the
+// game runs silently.
+std::unique_ptr<Mci> createSystemMci();
+
+} // namespace hanashi
