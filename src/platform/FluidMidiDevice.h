@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/MidiDevice.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
+struct _fluid_audio_driver_t;
+
+namespace hanashi {
+
+// A FluidSynth synthesiser, a MIDI player holding one piece and, unless the
+// device renders offline, an audio driver feeding the sound card.
+//
+// The player is never set to loop: looping is the watchdog's job, and a
+// looping player that fails to read its file spins inside the audio thread.
+// Nothing here waits for the player.
+class FluidMidiDevice final : public MidiDevice {
+public:
+    struct Setup {
+        // Tried in order until one loads.
+        QStringList soundFonts;
+        // Audio drivers tried in order; empty means render offline through
+        // render(), for tests and benchmarks.
+        std::vector<std::string> drivers;
+        float gain = 1.0F;
+        // Told each teardown step as it happens; for tests.
+        std::function<void(const char* step)> teardownObserver;
+    };
+
+    // The piece is given as the file's bytes, already checked, with its length
+    // in ticks. Null if no SoundFont loads or no audio driver opens.
+    static std::unique_ptr<FluidMidiDevice> create(const QByteArray& midiFile, int lengthTicks,
+                                                   const Setup& setup);
+
+    // Stops the player, then deletes player, audio driver, synthesiser and
+    // settings, in that order.
+    ~FluidMidiDevice() override;
+
+    FluidMidiDevice(const FluidMidiDevice&) = delete;
+    FluidMidiDevice& operator=(const FluidMidiDevice&) = delete;
+
+    bool play() override;
+    bool stop() override;
+    bool seekToStart() override;
+    Mode mode() override;
+
+    // Offline only: synthesises the next frames into two channels. False, and
+    // nothing written, when an audio driver does the rendering.
+    bool render(float* left, float* right, int frames);
+
+    bool hasAudioDriver() const { return m_driver != nullptr; }
+    const QString& soundFont() const { return m_soundFont; }
+    int lengthTicks() const { return m_lengthTicks; }
+    int currentTick() const;
+    int activeVoiceCount() const;
+
+    static constexpr int sampleRate = 44100;
+
+private:
+    FluidMidiDevice() = default;
+
+    _fluid_hashtable_t* m_settings = nullptr;
+    _fluid_synth_t* m_synth = nullptr;
+    _fluid_player_t* m_player = nullptr;
+    _fluid_audio_driver_t* m_driver = nullptr;
+    std::function<void(const char*)> m_teardownObserver;
+    QString m_soundFont;
+    int m_lengthTicks = 0;
+    bool m_playing = false;
+    // A rewind was asked for and the player has not yet been seen back
+    // before the end; until then the piece counts as playing, so that the
+    // watchdog does not rewind it again.
+    bool m_rewinding = false;
+};
+
+} // namespace hanashi

@@ -1,0 +1,76 @@
+#include "platform/FluidMidiEngine.h"
+
+#include "platform/MidiFileInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
+
+namespace hanashi {
+
+namespace {
+
+void ignoreFluidMessage(int, const char*, void*) {}
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+} // namespace
+
+FluidMidiEngine::FluidMidiEngine()
+    : FluidMidiEngine(Options{}) {}
+
+FluidMidiEngine::FluidMidiEngine(Options options)
+    : m_options(std::move(options)) {
+    silenceLibraries();
+}
+
+void FluidMidiEngine::silenceLibraries() {
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, ignoreFluidMessage, nullptr);
+    // libasound prints its own lines when there is no sound card.
+    snd_lib_error_set_handler(ignoreAlsaMessage);
+}
+
+QStringList FluidMidiEngine::soundFontsFor(const QString& tunePath) const {
+    const QDir folder = QFileInfo(tunePath).absoluteDir();
+    QStringList found;
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.sf2"), QStringLiteral("*.sf3")},
+                         QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names)
+        found.append(folder.filePath(name));
+    return found + m_options.fallbackSoundFonts;
+}
+
+std::unique_ptr<MidiDevice> FluidMidiEngine::open(const QString& path) {
+    return openFluid(path);
+}
+
+std::unique_ptr<FluidMidiDevice> FluidMidiEngine::openFluid(const QString& path) {
+    // FluidSynth's player takes a missing or broken file without complaint
+    // and fails only later, in the audio thread; read and check it here.
+    QFile file(path);
+    if (!QFileInfo(file).isFile() || file.size() > m_options.maxFileSize ||
+        !file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray bytes = file.read(m_options.maxFileSize + 1);
+    if (bytes.size() > m_options.maxFileSize)
+        return nullptr;
+    const std::optional<MidiFileInfo> info = MidiFileInfo::parse(bytes);
+    if (!info)
+        return nullptr;
+
+    FluidMidiDevice::Setup setup;
+    setup.soundFonts = soundFontsFor(path);
+    if (m_options.output == Output::AudioDriver) {
+        if (m_options.drivers.empty())
+            return nullptr;
+        setup.drivers = m_options.drivers;
+    }
+    setup.gain = m_options.gain;
+    return FluidMidiDevice::create(bytes, info->lengthTicks, setup);
+}
+
+} // namespace hanashi

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/FluidMidiDevice.h"
+#include "platform/MidiEngine.h"
+
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace hanashi {
+
+// Opens MIDI files on FluidSynth. Constructing one silences FluidSynth's and
+// ALSA's messages for the whole process: a game has no terminal to talk to.
+class FluidMidiEngine : public MidiEngine {
+public:
+    enum class Output { AudioDriver, Offline };
+
+    struct Options {
+        Output output = Output::AudioDriver;
+        // Never FluidSynth's own default: that is whatever the settings say.
+        std::vector<std::string> drivers = {"pulseaudio", "alsa"};
+        // Used when the tune's folder holds no SoundFont. TimGM6mb is named by
+        // its own path because the General MIDI link may point elsewhere.
+        QStringList fallbackSoundFonts = {
+            QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"),
+            QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2"),
+            QStringLiteral("/usr/share/sounds/sf3/default-GM.sf3"),
+        };
+        // Measured on the bundled tune with TimGM6mb: peaks near -7 dBFS.
+        float gain = 1.6F;
+        // Files larger than this are refused rather than read.
+        qint64 maxFileSize = 16 * 1024 * 1024;
+    };
+
+    FluidMidiEngine();
+    explicit FluidMidiEngine(Options options);
+
+    std::unique_ptr<MidiDevice> open(const QString& path) override;
+
+    // The same, typed, for tests and benchmarks that render offline.
+    std::unique_ptr<FluidMidiDevice> openFluid(const QString& path);
+
+    // SoundFonts (.sf2, .sf3) beside the tune, by name, then the fallbacks.
+    QStringList soundFontsFor(const QString& tunePath) const;
+
+    const Options& options() const { return m_options; }
+
+    // Idempotent; called by the constructors.
+    static void silenceLibraries();
+
+private:
+    Options m_options;
+};
+
+} // namespace hanashi
