@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Mci.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace hanashi {
+
+// The game's background music: one MIDI device under the alias "MIDI",
+// driven by command strings, and the loop flag that the watchdog reads.
+// Nothing here examines a command's result or shows a message: without a
+// device the game simply runs silent.
+class MusicModule {
+public:
+    explicit MusicModule(Mci& mci);
+
+    // Closes whatever is open under the alias, then opens path there.
+    void OpenMusic(const QString& path);
+    void CloseMusic();
+    // Sets the loop flag before the command, so the flag is already right on
+    // the first watchdog tick that could see the new mode.
+    void PlayMusic();
+    void StopMusic();
+
+    // The watchdog, one tick of a 10 ms timer: when the device reports that
+    // it has stopped while the music is meant to loop, it starts it over.
+    void BgmTim_Timer();
+
+    // -1 while the music is to loop, 0 otherwise; 0 at start.
+    std::int16_t MusicLoopOn() const { return m_musicLoopOn; }
+
+private:
+    Mci& m_mci;
+    std::int16_t m_musicLoopOn = 0;
+};
+
+} // namespace hanashi
