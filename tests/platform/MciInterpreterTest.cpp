@@ -1,0 +1,217 @@
+#include "platform/MciInterpreter.h"
+#include "support/FakeMidiEngine.h"
+
+#include <gtest/gtest.h>
+
+namespace hanashi {
+namespace {
+
+// An interpreter over a fake engine, with "/m/a.mid" open as MIDI.
+struct Rig {
+    FakeMidiEngine* engine;
+    MciInterpreter mci;
+
+    Rig()
+        : Rig(std::make_unique<FakeMidiEngine>()) {}
+
+    int send(const QString& command, QString* reply = nullptr, int length = 0) {
+        return mci.sendString(command, reply, length);
+    }
+
+private:
+    explicit Rig(std::unique_ptr<FakeMidiEngine> fake)
+        : engine(fake.get())
+        , mci(std::move(fake)) {
+        mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0);
+        engine->clearJournal();
+    }
+};
+
+TEST(MciInterpreter, carriesOutEachCommandForm) {
+    const struct {
+        const char* command;
+        QStringList journal;
+        int devicesAfter;
+    } cases[] = {
+        {"close MIDI", {"close /m/a.mid"}, 0},
+        {"close MIDI notify", {"close /m/a.mid"}, 0},
+        {"play MIDI", {"play /m/a.mid"}, 1},
+        {"play MIDI notify", {"play /m/a.mid"}, 1},
+        {"play MIDI from 0", {"seek /m/a.mid", "play /m/a.mid"}, 1},
+        {"stop MIDI notify", {"stop /m/a.mid"}, 1},
+        {"seek MIDI to start", {"seek /m/a.mid"}, 1},
+        {"status MIDI mode", {}, 1},
+        // Keywords and aliases are matched without regard to case or spacing.
+        {"  PLAY   midi   NOTIFY ", {"play /m/a.mid"}, 1},
+        {"Seek Midi To Start", {"seek /m/a.mid"}, 1},
+        {"open \"/m/b.mid\" alias MIDI", {"close /m/a.mid", "open /m/b.mid"}, 1},
+        {"open \"/m/b.mid\" alias SECOND", {"open /m/b.mid"}, 2},
+        {"open /m/bare.MID alias MIDI", {"close /m/a.mid", "open /m/bare.MID"}, 1},
+        {"open \"/m/two words.midi\" alias MIDI", {"close /m/a.mid", "open /m/two words.midi"}, 1},
+        {"OPEN \"/m/b.mid\" ALIAS midi", {"close /m/a.mid", "open /m/b.mid"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Rig rig;
+        EXPECT_EQ(rig.send(QString::fromUtf8(c.command)), 0);
+        EXPECT_EQ(rig.engine->journal(), c.journal);
+        EXPECT_EQ(rig.mci.deviceCount(), c.devicesAfter);
+    }
+}
+
+TEST(MciInterpreter, refusesWhatItDoesNotUnderstandWithoutTouchingTheDevice) {
+    const struct {
+        const char* command;
+        MciError error;
+    } cases[] = {
+        {"", MciError::UnrecognizedCommand},
+        {"   ", MciError::UnrecognizedCommand},
+        {"pause MIDI", MciError::UnrecognizedCommand},
+        {"set MIDI time format milliseconds", MciError::UnrecognizedCommand},
+        {"play", MciError::MissingParameter},
+        {"play \"\"", MciError::MissingParameter},
+        // "wait" would block the caller until the end of the piece.
+        {"play MIDI wait", MciError::UnrecognizedCommand},
+        {"play MIDI from", MciError::MissingParameter},
+        {"play MIDI from -1", MciError::BadParameter},
+        {"play MIDI from x", MciError::BadParameter},
+        {"play MIDI from 99999999999", MciError::BadParameter},
+        {"play MIDI from 0 from 0", MciError::UnrecognizedCommand},
+        // Only the start is a position we can find without the tempo map.
+        {"play MIDI from 1500", MciError::BadParameter},
+        {"stop MIDI now", MciError::UnrecognizedCommand},
+        {"status MIDI", MciError::MissingParameter},
+        {"status MIDI length", MciError::UnrecognizedCommand},
+        {"status MIDI mode notify", MciError::UnrecognizedCommand},
+        {"seek MIDI", MciError::MissingParameter},
+        {"seek MIDI to", MciError::MissingParameter},
+        {"seek MIDI to end", MciError::BadParameter},
+        {"close MIDI alias X", MciError::UnrecognizedCommand},
+        {"open \"/m/b.mid\"", MciError::MissingParameter},
+        {"open \"/m/b.mid\" alias", MciError::MissingParameter},
+        {"open \"/m/b.mid\" alias MIDI notify", MciError::UnrecognizedCommand},
+        {"open \"/m/b.wav\" alias MIDI", MciError::UnknownDeviceType},
+        {"open \"/m/mid\" alias MIDI", MciError::UnknownDeviceType},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Rig rig;
+        EXPECT_EQ(rig.send(QString::fromUtf8(c.command)), mciCode(c.error));
+        EXPECT_EQ(rig.engine->journal(), QStringList());
+        EXPECT_EQ(rig.mci.deviceCount(), 1);
+    }
+}
+
+// A path holding a double quote cannot be written in the open command. Every
+// way such a path lands in the command must fail, and must never open some
+// other file or name some other alias.
+TEST(MciInterpreter, openOfAPathHoldingAQuoteFailsCleanly) {
+    const char* paths[] = {
+        "/m/a\"b.mid",
+        "/m/x.mid\" alias OTHER",
+        "/m/x.mid\" alias OTHER \"y",
+        "/m/x.mid\" \"y.mid",
+        "\"",
+        "/m/x.mid\" alias MIDI notify \"",
+    };
+    for (const char* path : paths) {
+        SCOPED_TRACE(path);
+        Rig rig;
+        const QString command =
+            QStringLiteral("open \"") + QString::fromUtf8(path) + QStringLiteral("\" alias MIDI");
+        EXPECT_NE(rig.send(command), 0);
+        EXPECT_FALSE(rig.engine->journal().join(' ').contains(QLatin1String("open")));
+        EXPECT_EQ(rig.mci.device(QStringLiteral("OTHER")), nullptr);
+    }
+}
+
+TEST(MciInterpreter, statusAnswersTheModeCutToTheReplyLength) {
+    const struct {
+        bool playing;
+        int length;
+        const char* reply;
+    } cases[] = {
+        {false, 15, "stopped"}, {true, 15, "playing"}, {false, 7, "stopped"}, {false, 3, "sto"},
+        {true, 1, "p"},         {false, 0, ""},        {false, -5, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        Rig rig;
+        if (c.playing)
+            rig.send(QStringLiteral("play MIDI"));
+        QString reply(16, QLatin1Char(' '));
+        EXPECT_EQ(rig.send(QStringLiteral("status MIDI mode"), &reply, c.length), 0);
+        EXPECT_EQ(reply, QString::fromUtf8(c.reply));
+    }
+    Rig rig;
+    EXPECT_EQ(rig.send(QStringLiteral("status MIDI mode"), nullptr, 15), 0);
+}
+
+TEST(MciInterpreter, modeFollowsPlayStopAndTheEndOfThePiece) {
+    Rig rig;
+    const auto mode = [&rig] {
+        QString reply;
+        rig.send(QStringLiteral("status MIDI mode"), &reply, 15);
+        return reply;
+    };
+    EXPECT_EQ(mode(), "stopped");
+    rig.send(QStringLiteral("play MIDI notify"));
+    EXPECT_EQ(mode(), "playing");
+    rig.engine->liveDevices().front()->reachEnd();
+    EXPECT_EQ(mode(), "stopped");
+    rig.send(QStringLiteral("play MIDI from 0"));
+    EXPECT_EQ(mode(), "playing");
+    rig.send(QStringLiteral("stop MIDI notify"));
+    EXPECT_EQ(mode(), "stopped");
+}
+
+TEST(MciInterpreter, commandsForAnAliasNotOpenFailAndLeaveTheReplyAlone) {
+    const char* commands[] = {"close OTHER notify", "play OTHER notify",   "play OTHER from 0",
+                              "stop OTHER notify",  "seek OTHER to start", "status OTHER mode"};
+    for (const char* command : commands) {
+        SCOPED_TRACE(command);
+        Rig rig;
+        QString reply = QStringLiteral("untouched");
+        EXPECT_EQ(rig.send(QString::fromUtf8(command), &reply, 15),
+                  mciCode(MciError::UnknownAlias));
+        EXPECT_EQ(reply, "untouched");
+        EXPECT_EQ(rig.engine->journal(), QStringList());
+    }
+
+    Rig rig;
+    rig.send(QStringLiteral("close MIDI"));
+    QString reply(16, QLatin1Char(' '));
+    EXPECT_EQ(rig.send(QStringLiteral("status MIDI mode"), &reply, 15),
+              mciCode(MciError::UnknownAlias));
+    EXPECT_EQ(reply, QString(16, QLatin1Char(' ')));
+    EXPECT_EQ(rig.send(QStringLiteral("close MIDI")), mciCode(MciError::UnknownAlias));
+}
+
+// The old device is closed before the new file is tried, so a failed open
+// leaves nothing under the alias rather than the previous piece.
+TEST(MciInterpreter, openOnAnOpenAliasClosesTheOldDeviceFirst) {
+    Rig rig;
+    rig.engine->failing.insert(QStringLiteral("/m/broken.mid"));
+    EXPECT_EQ(rig.send(QStringLiteral("open \"/m/broken.mid\" alias MIDI")),
+              mciCode(MciError::CannotOpen));
+    EXPECT_EQ(rig.engine->journal(), QStringList({"close /m/a.mid", "refuse /m/broken.mid"}));
+    EXPECT_EQ(rig.mci.deviceCount(), 0);
+    EXPECT_EQ(rig.send(QStringLiteral("play MIDI")), mciCode(MciError::UnknownAlias));
+}
+
+TEST(MciInterpreter, aDeviceThatRefusesReportsFailure) {
+    Rig rig;
+    rig.engine->liveDevices().front()->setRefuseAll(true);
+    for (const char* command : {"play MIDI", "play MIDI from 0", "stop MIDI", "seek MIDI to start"})
+        EXPECT_EQ(rig.send(QString::fromUtf8(command)), mciCode(MciError::DeviceFailed)) << command;
+}
+
+TEST(MciInterpreter, withoutAnEngineEveryOpenFails) {
+    MciInterpreter mci(nullptr);
+    EXPECT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
+              mciCode(MciError::CannotOpen));
+    EXPECT_EQ(mci.deviceCount(), 0);
+}
+
+} // namespace
+} // namespace hanashi
