@@ -1,0 +1,279 @@
+#include "platform/FluidMidiEngine.h"
+#include "platform/MciInterpreter.h"
+#include "platform/MidiFileInfo.h"
+#include "support/FakeMidiFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace hanashi {
+namespace {
+
+constexpr int tickFrames = FluidMidiDevice::sampleRate / 100; // one 10 ms watchdog tick
+constexpr int tuneTicks = 18 * 4 * 480;                       // 18 bars of 4/4
+constexpr double tuneSeconds = 60.0;
+
+QByteArray bundledTune() {
+    QFile file(FakeMidiFiles::bundledTunePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Level {
+    double peak = 0;
+    double rms = 0;
+};
+
+Level render(FluidMidiDevice& device, double seconds) {
+    std::vector<float> left(tickFrames);
+    std::vector<float> right(tickFrames);
+    double sum = 0;
+    Level level;
+    const int blocks = static_cast<int>(std::lround(seconds * 100));
+    for (int b = 0; b < blocks; ++b) {
+        EXPECT_TRUE(device.render(left.data(), right.data(), tickFrames));
+        for (int i = 0; i < tickFrames; ++i) {
+            level.peak =
+                std::max({level.peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+            sum += double(left[i]) * left[i] + double(right[i]) * right[i];
+        }
+    }
+    level.rms = blocks ? std::sqrt(sum / (2.0 * blocks * tickFrames)) : 0.0;
+    return level;
+}
+
+FluidMidiEngine::Options offline() {
+    FluidMidiEngine::Options options;
+    options.output = FluidMidiEngine::Output::Offline;
+    return options;
+}
+
+QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+TEST(MidiFileInfo, acceptsOnlyCompleteFiles) {
+    const QByteArray tune = bundledTune();
+    ASSERT_FALSE(tune.isEmpty());
+    const QByteArray note = FakeMidiFiles::heldNote(960);
+    const QByteArray endOnly = FakeMidiFiles::track(QByteArray::fromHex("00ff2f00"));
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        int lengthTicks; // -1: refused
+    } cases[] = {
+        {"the bundled tune", tune, tuneTicks},
+        {"one held note", note, 960},
+        {"running status",
+         FakeMidiFiles::header(0, 1) +
+             FakeMidiFiles::track(QByteArray::fromHex("00903c64 8360 3c00 00ff2f00")),
+         480},
+        {"an unknown chunk before the track",
+         FakeMidiFiles::header(0, 1) + "XFIR" + QByteArray::fromHex("00000002abcd") + endOnly, 0},
+        {"empty", QByteArray(), -1},
+        {"text", QByteArray("not a tune at all"), -1},
+        {"header only", FakeMidiFiles::header(1, 1), -1},
+        {"cut inside the header", tune.left(10), -1},
+        {"cut inside a track", tune.left(tune.size() / 2), -1},
+        {"one byte short", tune.left(tune.size() - 1), -1},
+        {"fewer tracks than announced", FakeMidiFiles::header(1, 2) + endOnly, -1},
+        {"format 0 with two tracks", FakeMidiFiles::header(0, 2) + endOnly + endOnly, -1},
+        {"format 2", FakeMidiFiles::header(2, 1) + endOnly, -1},
+        {"SMPTE time", FakeMidiFiles::header(0, 1, 0xE728) + endOnly, -1},
+        {"no tracks", FakeMidiFiles::header(1, 0), -1},
+        {"data before any status",
+         FakeMidiFiles::header(0, 1) + FakeMidiFiles::track(QByteArray::fromHex("003c64 00ff2f00")),
+         -1},
+        {"a status byte as data",
+         FakeMidiFiles::header(0, 1) +
+             FakeMidiFiles::track(QByteArray::fromHex("00903c90 00ff2f00")),
+         -1},
+        {"a five-byte delta",
+         FakeMidiFiles::header(0, 1) +
+             FakeMidiFiles::track(QByteArray::fromHex("8080808000 ff2f00")),
+         -1},
+        {"a meta event running past its track",
+         FakeMidiFiles::header(0, 1) + FakeMidiFiles::track(QByteArray::fromHex("00ff0310ab")), -1},
+        {"a system message",
+         FakeMidiFiles::header(0, 1) + FakeMidiFiles::track(QByteArray::fromHex("00f8 00ff2f00")),
+         -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto info = MidiFileInfo::parse(c.bytes);
+        EXPECT_EQ(info ? info->lengthTicks : -1, c.lengthTicks);
+    }
+}
+
+TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
+    QTemporaryDir dir;
+    const QByteArray tune = bundledTune();
+    const QString paths[] = {
+        dir.filePath(QStringLiteral("missing.mid")),
+        dir.path(),
+        write(dir, QStringLiteral("empty.mid"), QByteArray()),
+        write(dir, QStringLiteral("text.mid"), "hello"),
+        // FluidSynth itself takes this one and then fails while playing it.
+        write(dir, QStringLiteral("truncated.mid"), tune.left(tune.size() * 2 / 3)),
+    };
+    FluidMidiEngine engine(offline());
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(engine.open(path), nullptr);
+    }
+
+    FluidMidiEngine::Options small = offline();
+    small.maxFileSize = 100;
+    EXPECT_EQ(FluidMidiEngine(small).open(FakeMidiFiles::bundledTunePath()), nullptr);
+}
+
+TEST(FluidMidiEngine, takesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
+    const QString fallback = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    QTemporaryDir dir;
+    const QString tune = write(dir, QStringLiteral("bgm.mid"), bundledTune());
+    FluidMidiEngine engine(offline());
+
+    auto device = engine.openFluid(tune);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->soundFont(), fallback);
+
+    // A broken SoundFont sorts first and is passed over for the good one.
+    write(dir, QStringLiteral("a-broken.sf2"), "not a soundfont");
+    ASSERT_TRUE(QFile::link(fallback, dir.filePath(QStringLiteral("b-own.SF2"))));
+    EXPECT_EQ(engine.soundFontsFor(tune).mid(0, 3),
+              QStringList({dir.filePath(QStringLiteral("a-broken.sf2")),
+                           dir.filePath(QStringLiteral("b-own.SF2")), fallback}));
+    device = engine.openFluid(tune);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->soundFont(), dir.filePath(QStringLiteral("b-own.SF2")));
+}
+
+TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
+    FluidMidiEngine::Options noSoundFont = offline();
+    noSoundFont.fallbackSoundFonts = {QStringLiteral("/nonexistent/none.sf2")};
+    EXPECT_EQ(FluidMidiEngine(noSoundFont).open(FakeMidiFiles::bundledTunePath()), nullptr);
+
+    FluidMidiEngine::Options noDriver;
+    noDriver.drivers = {"no-such-driver"};
+    EXPECT_EQ(FluidMidiEngine(noDriver).open(FakeMidiFiles::bundledTunePath()), nullptr);
+    noDriver.drivers.clear();
+    EXPECT_EQ(FluidMidiEngine(noDriver).open(FakeMidiFiles::bundledTunePath()), nullptr);
+}
+
+TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
+    auto device = FluidMidiEngine(offline()).openFluid(FakeMidiFiles::bundledTunePath());
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(device->play());
+    const Level level = render(*device, tuneSeconds);
+    EXPECT_GT(level.rms, 0.02);
+    EXPECT_GT(level.peak, 0.25);
+    EXPECT_LT(level.peak, 0.7);
+}
+
+// Through the command strings, as the watchdog sees it: the mode turns to
+// stopped within one tick of the piece's end, and a rewind plays it again.
+TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
+    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()));
+    const auto send = [&mci](const char* command) {
+        return mci.sendString(QString::fromUtf8(command), nullptr, 0);
+    };
+    const auto mode = [&mci] {
+        QString reply;
+        mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15);
+        return reply;
+    };
+    ASSERT_EQ(mci.sendString(QStringLiteral("open \"") + FakeMidiFiles::bundledTunePath() +
+                                 QStringLiteral("\" alias MIDI"),
+                             nullptr, 0),
+              0);
+    auto& device = dynamic_cast<FluidMidiDevice&>(*mci.device(QStringLiteral("MIDI")));
+    EXPECT_EQ(mode(), "stopped");
+    ASSERT_EQ(send("play MIDI notify"), 0);
+
+    int ticks = 0;
+    while (mode() == "playing" && ticks < 7000) {
+        render(device, 0.01);
+        ++ticks;
+    }
+    EXPECT_EQ(mode(), "stopped");
+    EXPECT_NEAR(ticks * 0.01, tuneSeconds, 0.015);
+    EXPECT_EQ(device.currentTick() / 10, tuneTicks / 10); // just past the end
+
+    ASSERT_EQ(send("seek MIDI to start"), 0);
+    ASSERT_EQ(send("play MIDI from 0"), 0);
+    EXPECT_EQ(mode(), "playing");
+    const Level again = render(device, 2.0);
+    EXPECT_GT(again.rms, 0.01);
+    EXPECT_EQ(mode(), "playing");
+    // Two seconds at 72 beats a minute, counted from the first tick.
+    EXPECT_NEAR(device.currentTick(), 2 * 72 * 480 / 60, 12);
+}
+
+TEST(FluidMidiDevice, stopSilencesEveryNoteAtOnceAndKeepsThePosition) {
+    auto device = FluidMidiEngine(offline()).openFluid(FakeMidiFiles::bundledTunePath());
+    ASSERT_NE(device, nullptr);
+    device->play();
+    render(*device, 5.0);
+    ASSERT_GT(device->activeVoiceCount(), 0);
+    const int tick = device->currentTick();
+    ASSERT_TRUE(device->stop());
+    render(*device, 0.01);
+    EXPECT_EQ(device->activeVoiceCount(), 0);
+    EXPECT_EQ(device->mode(), MidiDevice::Mode::Stopped);
+    render(*device, 1.0);
+    EXPECT_NEAR(device->currentTick(), tick, 10);
+}
+
+// A file cut short gets past a header check and makes FluidSynth's player fail
+// over and over. Built here without the engine's check, it must still shut
+// down in order, also with a driver thread running (the file driver needs no
+// sound card), and the restarts must not make it spin.
+TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
+    const QByteArray tune = bundledTune();
+    const QByteArray truncated = tune.left(tune.size() / 2);
+    QTemporaryDir dir;
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // the file driver writes beside us
+
+    for (const std::vector<std::string>& drivers :
+         {std::vector<std::string>{}, std::vector<std::string>{"file"}}) {
+        SCOPED_TRACE(drivers.empty() ? "offline" : "file driver");
+        QStringList steps;
+        FluidMidiDevice::Setup setup;
+        setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
+        setup.drivers = drivers;
+        setup.teardownObserver = [&steps](const char* step) { steps.append(step); };
+        auto device = FluidMidiDevice::create(truncated, tuneTicks, setup);
+        ASSERT_NE(device, nullptr);
+        ASSERT_EQ(device->hasAudioDriver(), !drivers.empty());
+        device->play();
+        int restarts = 0;
+        for (int tick = 0; tick < 50; ++tick) {
+            if (!device->hasAudioDriver())
+                render(*device, 0.01);
+            if (device->mode() == MidiDevice::Mode::Stopped) {
+                device->seekToStart();
+                device->play();
+                ++restarts;
+            }
+        }
+        EXPECT_LE(restarts, 1);
+        device.reset();
+        QStringList expected = {"player stopped", "player deleted", "driver deleted",
+                                "synth deleted", "settings deleted"};
+        if (drivers.empty())
+            expected.removeOne(QStringLiteral("driver deleted"));
+        EXPECT_EQ(steps, expected);
+    }
+    QDir::setCurrent(oldCurrent);
+}
+
+} // namespace
+} // namespace hanashi

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace hanashi {
+
+// Standard MIDI Files made in memory for tests, and the bundled tune.
+class FakeMidiFiles {
+public:
+    // "MThd" with the given fields; tracks are appended by the caller.
+    static QByteArray header(int format, int tracks, int division = 480);
+    // "MTrk", its length, then the events as given (delta times included).
+    static QByteArray track(const QByteArray& events);
+    // A whole file: format 0, one track holding one note of ticks length on
+    // an organ that sustains, then the end of track.
+    static QByteArray heldNote(int ticks);
+
+    // dat/bgm.mid of this source tree ($HANASHI_SOURCE_DIR overrides).
+    static QString bundledTunePath();
+};
+
+} // namespace hanashi
