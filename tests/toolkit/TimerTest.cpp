@@ -1,0 +1,53 @@
+#include "toolkit/Timer.h"
+
+#include <gtest/gtest.h>
+
+using hanashi::Timer;
+
+// Plain QTimer fires continuously at 0 ms and reports itself active when
+// negative; the game's timers must do neither.
+TEST(Timer, TicksOnlyWhenEnabledWithAPositiveInterval) {
+    struct Case {
+        bool enabled;
+        int interval;
+        bool ticking;
+    };
+    const Case cases[] = {
+        {false, 0, false},  {true, 0, false}, {true, -5, false},
+        {false, 10, false}, {true, 10, true}, {true, 1, true},
+    };
+    for (const Case& c : cases) {
+        Timer timer(c.enabled, c.interval);
+        EXPECT_EQ(timer.isTicking(), c.ticking) << c.enabled << " " << c.interval;
+        EXPECT_EQ(timer.isEnabled(), c.enabled);
+        EXPECT_EQ(timer.interval(), c.interval);
+    }
+}
+
+TEST(Timer, IntervalChangesKeepTheRunningStateAndEnabledStateKeepsTheInterval) {
+    Timer timer(false, 0);
+    timer.setInterval(1500);
+    EXPECT_FALSE(timer.isTicking()); // an interval alone never starts it
+    timer.setEnabled(true);
+    EXPECT_TRUE(timer.isTicking());
+    timer.setInterval(100);
+    EXPECT_TRUE(timer.isTicking());
+    EXPECT_EQ(timer.interval(), 100);
+    timer.setInterval(0);
+    EXPECT_FALSE(timer.isTicking());
+    EXPECT_TRUE(timer.isEnabled());
+    timer.setInterval(20);
+    EXPECT_TRUE(timer.isTicking());
+    timer.setEnabled(false);
+    EXPECT_FALSE(timer.isTicking());
+    EXPECT_EQ(timer.interval(), 20);
+}
+
+TEST(Timer, FireRunsTheHandler) {
+    Timer timer(true, 10);
+    int ticks = 0;
+    timer.setHandler([&] { ++ticks; });
+    timer.fire();
+    timer.fire();
+    EXPECT_EQ(ticks, 2);
+}
