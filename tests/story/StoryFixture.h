@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/SequentialFiles.h"
+#include "story/Story.h"
+#include "support/SequenceRandom.h"
+#include "support/TestForm.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace hanashi {
+
+// The story's controls on a bare window, set up as the layout leaves them, a
+// temporary data folder and a fixed random sequence. Tests call the handlers
+// directly.
+class StoryFixture : public ::testing::Test {
+protected:
+    StoryFixture()
+        : QstLbl("QstLbl", std::make_unique<Label>(form, "QstLbl", Label::Opaque))
+        , QstShp(QstPic, Shape::Rectangle) {
+        QstLbl.load(1);
+        form.setScale(0, 0, 8, 6);
+        QstPic.Move(4.2, 0.8, 3.6, 0.3);
+        QstPic.setScale(0, 0, 50, 1);
+        LBlHscl.setMax(5000);
+        LBlHscl.setMin(100);
+        QstHscl.setMax(100);
+        QstHscl.setMin(1);
+        LBlHscl.setChangeHandler([this] { story().LBlHscl_Change(); });
+        LBlHscl.setScrollHandler([this] { story().LBlHscl_Scroll(); });
+        QstHscl.setChangeHandler([this] { story().QstHscl_Change(); });
+        QstHscl.setScrollHandler([this] { story().QstHscl_Scroll(); });
+        QstHscl.setValue(10);
+        LBlHscl.setValue(1500);
+        state.DataDir = dir.path() + '/';
+    }
+
+    // Writes a script in code page 932 with CR LF line ends.
+    void script(const char* name, const QStringList& lines) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QString& line : lines) {
+            QStringEncoder encoder("Shift_JIS");
+            file.write(encoder(line));
+            file.write("\r\n");
+        }
+    }
+
+    Story& story() {
+        if (!m_story)
+            m_story.emplace(StoryControls{LBl, QstLbl, QstPic, QstShp, ScrLBl, LBlTim, QstTim,
+                                          LBlHscl, QstHscl},
+                            state, files, random);
+        return *m_story;
+    }
+
+    // Ticks the reader n times.
+    void read(int n = 1) {
+        for (int i = 0; i < n; ++i)
+            story().LBlTim_Timer();
+    }
+
+    QString newest() const { return state.LineHistory.back(); }
+    bool inQuestion() const { return QstTim.isEnabled() && !LBlTim.isEnabled(); }
+    QString openFileName() const {
+        return files.isOpen(state.ScriptFileNo) ? files.path(state.ScriptFileNo).section('/', -1)
+                                                : QString();
+    }
+
+    // Answers the question on screen: index 0 is the good answer.
+    void answer(std::int16_t index) { story().QstLbl_Click(index); }
+
+    QTemporaryDir dir;
+    TestForm form;
+    Label LBl{form, "Label1", Label::Transparent};
+    ControlArray<Label> QstLbl;
+    PictureBox QstPic{form};
+    Shape QstShp;
+    Label ScrLBl{form, "Scr", Label::Transparent};
+    Timer LBlTim{false, 0};
+    Timer QstTim{false, 0};
+    ScrollBar LBlHscl{form};
+    ScrollBar QstHscl{form};
+    StoryState state;
+    SequentialFiles files;
+    SequenceRandom random;
+
+private:
+    std::optional<Story> m_story;
+};
+
+} // namespace hanashi
