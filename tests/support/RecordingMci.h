@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Mci.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace hanashi {
+
+// A music device that only writes down the command strings it is sent, in
+// order. Every command succeeds; a status query answers "playing", so the
+// watchdog never restarts anything on its own.
+class RecordingMci : public Mci {
+public:
+    int sendString(const QString& command, QString* reply, int replyLength) override;
+
+    QStringList commands;
+    // Runs on every command, before it is recorded: lets a test look at the
+    // rest of the program at the moment of the call.
+    std::function<void(const QString& command)> onSend;
+};
+
+} // namespace hanashi
