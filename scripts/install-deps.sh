@@ -10,6 +10,7 @@ packages=(
     fonts-ipafont-gothic xdg-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils
+    libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
 )
 
