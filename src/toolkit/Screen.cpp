@@ -14,7 +14,12 @@ int screenHeightTwips() {
 
 QString applicationFolder() {
     // applicationFilePath() reads /proc/self/exe, the real file behind any link.
-    return QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+    return realFolderOf(QCoreApplication::applicationFilePath());
+}
+
+QString realFolderOf(const QString& executablePath) {
+    const QString file = QFileInfo(executablePath).canonicalFilePath();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
 } // namespace hanashi

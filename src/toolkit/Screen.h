@@ -10,5 +10,8 @@ int screenHeightTwips();
 // The real folder of the running executable (symbolic links resolved),
 // without a trailing separator except at the root.
 QString applicationFolder();
+// The real folder of the executable at path, reached through any links in the
+// path or of the file itself; empty when it does not exist.
+QString realFolderOf(const QString& executablePath);
 
 } // namespace hanashi
