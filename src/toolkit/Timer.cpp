@@ -52,6 +52,10 @@ void Timer::haltAll() {
     s_halted = true;
 }
 
+void Timer::resumeAllForTests() {
+    s_halted = false;
+}
+
 bool Timer::halted() {
     return s_halted;
 }

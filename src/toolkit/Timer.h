@@ -30,6 +30,9 @@ public:
     // end, no tick may run any more code.
     static void haltAll();
     static bool halted();
+    // Lifts the halt again. The program itself never does: only a test of the
+    // end goes on in the same process afterwards.
+    static void resumeAllForTests();
 
 private:
     void sync();

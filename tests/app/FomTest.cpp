@@ -1,0 +1,319 @@
+#include "app/Fom.h"
+#include "platform/RuntimeError.h"
+#include "support/GameFolder.h"
+#include "support/RecordingMci.h"
+#include "support/SequenceRandom.h"
+#include "toolkit/Screen.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <optional>
+#include <vector>
+
+using namespace hanashi;
+
+namespace {
+
+const QString Yes = QString::fromUtf16(u"はい");
+const QString No = QString::fromUtf16(u"いいえ");
+
+// The game's window over a temporary program folder, with every service of
+// the system stood in for: the music only records its command strings, chance
+// is a fixed sequence, and the end of the program and the desktop's opener
+// are written down instead of happening.
+class Game {
+public:
+    explicit Game(const QString& folderName = QStringLiteral("game"))
+        : folder(folderName) {}
+
+    Fom& window() {
+        if (!m_fom) {
+            m_fom.emplace(FomServices{
+                random,
+                mci,
+                [this] { return programFolder.isEmpty() ? folder.programFolder() : programFolder; },
+                [this] { return screenHeightTwips; },
+                [this](const QUrl& url) { opened.push_back(url); },
+                [this](int status) { endStatuses.push_back(status); },
+            });
+        }
+        return *m_fom;
+    }
+
+    // Start-up and the first layout pass, as main() does it.
+    Fom& started(QSize client = QSize(800, 600)) {
+        Fom& w = window();
+        w.Form_Load();
+        w.resize(client);
+        w.show();
+        return w;
+    }
+
+    void readLines(int n) {
+        for (int i = 0; i < n; ++i)
+            window().LBlTim.fire();
+    }
+
+    bool inQuestion() {
+        Fom& w = window();
+        return w.QstTim.isEnabled() && w.QstLbl(0).isVisible() && w.QstLbl(1).isVisible();
+    }
+
+    GameFolder folder;
+    SequenceRandom random{std::vector<float>(1000, 0.25f)};
+    RecordingMci mci;
+    QString programFolder;
+    int screenHeightTwips = 768 * 15;
+    std::vector<QUrl> opened;
+    std::vector<int> endStatuses;
+
+private:
+    std::optional<Fom> m_fom;
+};
+
+// Every test leaves the timers able to tick again for the next one.
+class App : public ::testing::Test {
+protected:
+    void TearDown() override { Timer::resumeAllForTests(); }
+};
+
+} // namespace
+
+TEST_F(App, FoldersEndInExactlyOneSeparatorWhateverTheProgramFolderIsCalled) {
+    for (const QString& name : {QStringLiteral("game"), QStringLiteral("お話 の フォルダ"),
+                                QStringLiteral("with space/")}) {
+        Game game(QStringLiteral("g"));
+        game.programFolder = game.folder.root() + QLatin1Char('/') + name;
+        Fom& w = game.window();
+        QDir().mkpath(game.programFolder);
+        // Start-up stops at the first picture, which this folder lacks, with
+        // both folders already set.
+        EXPECT_THROW(w.Form_Load(), RuntimeError);
+        QString expected = game.programFolder;
+        if (!expected.endsWith(QLatin1Char('/')))
+            expected += QLatin1Char('/');
+        EXPECT_EQ(w.AppDir, expected) << name.toStdString();
+        EXPECT_EQ(w.DataDir, expected + "dat/") << name.toStdString();
+        EXPECT_FALSE(w.DataDir.contains("//"));
+    }
+}
+
+TEST_F(App, TheProgramFolderIsTheRealOneBehindASymbolicLink) {
+    QTemporaryDir tmp;
+    const QString real = tmp.filePath(QStringLiteral("lib/お話 ゲーム"));
+    ASSERT_TRUE(QDir().mkpath(real));
+    QFile exe(real + "/hanashi");
+    ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+    exe.close();
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("bin")));
+    ASSERT_TRUE(QFile::link(real + "/hanashi", tmp.filePath("bin/hanashi")));
+    // A link to the folder as well as one to the file.
+    ASSERT_TRUE(QFile::link(tmp.filePath("lib"), tmp.filePath("alias")));
+
+    const QString canonical = QFileInfo(real).canonicalFilePath();
+    EXPECT_EQ(realFolderOf(real + "/hanashi"), canonical);
+    EXPECT_EQ(realFolderOf(tmp.filePath("bin/hanashi")), canonical);
+    EXPECT_EQ(realFolderOf(tmp.filePath("alias/お話 ゲーム/hanashi")), canonical);
+    EXPECT_EQ(realFolderOf(tmp.filePath("bin/missing")), QString());
+}
+
+TEST_F(App, StartUpOpensTheMusicBeforeAnyControlIsSetUp) {
+    Game game(QStringLiteral("お話 ゲーム"));
+    Fom& w = game.window();
+    std::vector<int> answerLabelsAtSend;
+    std::vector<bool> firstPictureAtSend;
+    game.mci.onSend = [&](const QString&) {
+        answerLabelsAtSend.push_back(w.QstLbl.count());
+        firstPictureAtSend.push_back(!w.E(0).picture().isNull());
+    };
+    w.Form_Load();
+
+    const QString tune = game.folder.dataFolder() + "/bgm.mid";
+    EXPECT_EQ(
+        game.mci.commands,
+        (QStringList{"close MIDI notify", "open \"" + tune + "\" alias MIDI", "play MIDI notify"}));
+    EXPECT_EQ(answerLabelsAtSend, (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(firstPictureAtSend, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(w.music().MusicLoopOn(), -1);
+    EXPECT_EQ(game.random.seeds(), 1);
+    EXPECT_EQ(game.random.draws(), 0);
+}
+
+TEST_F(App, StartUpLoadsTheArraysAndTheTenPicturesInOrder) {
+    Game game;
+    Fom& w = game.window();
+    w.Form_Load();
+    EXPECT_EQ(w.QstLbl.count(), 2);
+    EXPECT_EQ(w.Shp.count(), 11);
+    ASSERT_EQ(w.E.count(), 10);
+    for (std::int16_t i = 0; i <= 9; ++i) {
+        const QImage& picture = w.E(i).picture();
+        ASSERT_FALSE(picture.isNull()) << i;
+        EXPECT_EQ(picture.pixelColor(0, 0), GameFolder::pictureColour(i)) << i;
+    }
+    // Each piece was sent to the back as it was loaded, so the last loaded
+    // is the backmost.
+    EXPECT_EQ(w.KazariPic.shapes().front(), &w.Shp(10));
+}
+
+TEST_F(App, AMissingPictureStopsStartUpNamingItAfterThePicturesBefore) {
+    Game game;
+    game.folder.removeData("05.bmp");
+    Fom& w = game.window();
+    try {
+        w.Form_Load();
+        FAIL() << "start-up went on without 05.bmp";
+    } catch (const RuntimeError& error) {
+        EXPECT_TRUE(error.message().contains(game.folder.dataFolder() + "/05.bmp"))
+            << error.message().toStdString();
+    }
+    for (std::int16_t i = 0; i <= 4; ++i)
+        EXPECT_FALSE(w.E(i).picture().isNull()) << i;
+    for (std::int16_t i = 5; i <= 9; ++i)
+        EXPECT_TRUE(w.E(i).picture().isNull()) << i;
+    // The bars come after the pictures and were never set.
+    EXPECT_EQ(w.LBlHscl.Value(), 0);
+    // The music was started before; the error's shut-down stops it.
+    w.stopMusicForExit();
+    EXPECT_EQ(game.mci.commands.mid(3), (QStringList{"stop MIDI notify", "close MIDI notify"}));
+}
+
+TEST_F(App, StartUpSetsBothBarsAndTheirTimersButLeavesTheTimersOff) {
+    Game game;
+    Fom& w = game.window();
+    w.Form_Load();
+    EXPECT_EQ(w.QstHscl.Value(), 10);
+    EXPECT_EQ(w.LBlHscl.Value(), 1500);
+    EXPECT_EQ(w.QstTim.interval(), 10);
+    EXPECT_EQ(w.LBlTim.interval(), 1500);
+    EXPECT_FALSE(w.QstTim.isEnabled());
+    EXPECT_FALSE(w.LBlTim.isEnabled());
+    // The first layout pass starts the story.
+    w.resize(800, 600);
+    w.show();
+    EXPECT_TRUE(w.LBlTim.isEnabled());
+    EXPECT_EQ(w.LBlTim.interval(), 1500);
+}
+
+TEST_F(App, AResizeDuringTheStoryStartsItOverKeepingTheTextOnScreen) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No, "one", "two", "three"});
+    Fom& w = game.started();
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    w.storyEngine().QstLbl_Click(0);
+    game.readLines(2);
+    ASSERT_NE(w.story.Score, 0);
+    const QString shown = w.LBl.caption();
+    ASSERT_TRUE(shown.endsWith("one\r\ntwo")) << shown.toStdString();
+
+    w.resize(900, 700);
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_EQ(w.ScrLBl.caption(), QString());
+    EXPECT_EQ(w.LBl.caption(), shown);
+    EXPECT_TRUE(w.LBlTim.isEnabled());
+    // From the first line of the opening again.
+    game.readLines(1);
+    EXPECT_TRUE(game.inQuestion());
+}
+
+TEST_F(App, AResizeDuringAQuestionEndsTheRoundWithoutScoring) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"before", "*" + Yes, "*" + No, "after"});
+    Fom& w = game.started();
+    game.readLines(2);
+    ASSERT_TRUE(game.inQuestion());
+
+    w.resize(1000, 750);
+    EXPECT_FALSE(w.QstLbl(0).isVisible());
+    EXPECT_FALSE(w.QstLbl(1).isVisible());
+    EXPECT_FALSE(w.QstPic.isVisible());
+    EXPECT_FALSE(w.QstTim.isEnabled());
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_TRUE(w.LBl.caption().endsWith("before"));
+    game.readLines(1);
+    EXPECT_TRUE(w.LBl.caption().endsWith("before\r\nbefore"));
+}
+
+TEST_F(App, EndStopsAndClosesTheMusicThenEndsWithStatusZeroAndNothingRunsAfter) {
+    Game game;
+    Fom& w = game.started();
+    game.readLines(1);
+    const QString shown = w.LBl.caption();
+    const int sentBefore = game.mci.commands.size();
+
+    QTest::mouseClick(w.EndCom.widget(), Qt::LeftButton);
+    EXPECT_EQ(game.mci.commands.mid(sentBefore),
+              (QStringList{"stop MIDI notify", "close MIDI notify"}));
+    EXPECT_EQ(w.music().MusicLoopOn(), 0);
+    EXPECT_EQ(game.endStatuses, (std::vector<int>{0}));
+    for (Timer* timer : {&w.BgmTim, &w.KazariTim, &w.LBlTim, &w.QstTim})
+        EXPECT_FALSE(timer->isTicking());
+
+    // Whatever was still queued finds every timer dead.
+    w.LBlTim.fire();
+    w.BgmTim.fire();
+    w.KazariTim.fire();
+    EXPECT_EQ(w.LBl.caption(), shown);
+    EXPECT_EQ(game.mci.commands.size(), sentBefore + 2);
+}
+
+TEST_F(App, EndDuringAQuestionScoresNothing) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No});
+    Fom& w = game.started();
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    QTest::mouseClick(w.EndCom.widget(), Qt::LeftButton);
+    for (int i = 0; i < 60; ++i)
+        w.QstTim.fire();
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_EQ(w.ScrLBl.caption(), QString());
+    EXPECT_EQ(game.endStatuses, (std::vector<int>{0}));
+}
+
+TEST_F(App, ClosingTheWindowEndsTheGameAndCannotBeRefused) {
+    Game game;
+    Fom& w = game.started();
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&w, &close);
+    EXPECT_TRUE(close.isAccepted());
+    EXPECT_EQ(game.endStatuses, (std::vector<int>{0}));
+    EXPECT_EQ(game.mci.commands.mid(game.mci.commands.size() - 2),
+              (QStringList{"stop MIDI notify", "close MIDI notify"}));
+    // A second close (or End after it) does not end twice.
+    QTest::mouseClick(w.EndCom.widget(), Qt::LeftButton);
+    EXPECT_EQ(game.endStatuses.size(), 1u);
+}
+
+TEST_F(App, HelpHandsTheDesktopTheLocalPageAndLeavesTheRoundRunning) {
+    Game game(QStringLiteral("お話 の ゲーム #1"));
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No});
+    Fom& w = game.started();
+    game.readLines(1);
+    w.QstTim.fire();
+    ASSERT_TRUE(game.inQuestion());
+    const int barWidth = w.QstShp.width();
+    const QString shown = w.LBl.caption();
+
+    QTest::mouseClick(w.HelpCom.widget(), Qt::LeftButton);
+    ASSERT_EQ(game.opened.size(), 1u);
+    const QUrl url = game.opened.front();
+    EXPECT_EQ(url.scheme(), "file");
+    EXPECT_EQ(url.toLocalFile(),
+              game.folder.programFolder() + QStringLiteral("/最初にお読み下さい.html"));
+    // Nothing of the game changed, and the round goes on.
+    EXPECT_TRUE(game.inQuestion());
+    EXPECT_EQ(w.QstShp.width(), barWidth);
+    EXPECT_EQ(w.LBl.caption(), shown);
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_TRUE(game.endStatuses.empty());
+    w.QstTim.fire();
+    EXPECT_EQ(w.QstShp.width(), barWidth + 1);
+}
