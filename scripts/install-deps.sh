@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git python3
     qt6-base-dev libgl-dev
     libfluidsynth-dev libasound2-dev timgm6mb-soundfont
     fonts-ipafont-gothic xdg-utils
