@@ -1,0 +1,33 @@
+#include "check/EndingEstimate.h"
+
+#include "story/Score.h"
+
+namespace hanashi {
+
+namespace {
+
+int ceilDiv(int a, int b) {
+    return (a + b - 1) / b;
+}
+
+} // namespace
+
+EndingEstimate estimateEnding(int questionsPerPass, int levelValue) {
+    EndingEstimate e;
+    e.gain = scoreAfterAnswer(0, 0, LevelMax, levelValue);
+    e.loss = -scoreAfterAnswer(0, 1, LevelMax, levelValue);
+    if (questionsPerPass <= 0 || e.gain <= 0)
+        return e;
+    // After n passes with g good answers of the n * q asked, the score is
+    // g * gain - (n * q - g) * loss. Each extra pass only adds answers that
+    // cost points when bad, so the fewest passes that can reach the score at
+    // all need the fewest good answers.
+    const int q = questionsPerPass;
+    e.passes = ceilDiv(EndingScore, q * e.gain);
+    e.questions = e.passes * q;
+    e.goodAnswers = ceilDiv(EndingScore + e.questions * e.loss, e.gain + e.loss);
+    e.reachable = true;
+    return e;
+}
+
+} // namespace hanashi

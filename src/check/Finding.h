@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace hanashi {
+
+// One thing the checker has to say about a game folder: where (a file, and a
+// line when it is about one line) and how much it matters.
+struct Finding {
+    enum class Severity {
+        Error,   // stops the game, or the ending can never be reached
+        Warning, // the game runs, but not as the author meant
+        Note,    // for the author's information
+    };
+
+    Severity severity = Severity::Error;
+    QString file; // as shown to the author, e.g. "game/dat/opn.dat"
+    int line = 0; // 1-based; 0 when the finding is about the whole file
+    QString message;
+
+    // "file:line: severity: message", on one line.
+    QString toText() const;
+};
+
+QString severityName(Finding::Severity severity);
+
+} // namespace hanashi

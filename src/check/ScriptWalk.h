@@ -1,0 +1,31 @@
+#pragma once
+
+#include "check/Finding.h"
+#include "story/LineKind.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace hanashi {
+
+// A script read the way the game reads it: line by line from the top, the
+// line after a question taken as its answer, and nothing after the first
+// branch or restart line, which always leaves the file.
+struct ScriptWalk {
+    std::vector<Finding> findings;
+    int lineCount = 0;
+    // The branch or restart line that leaves the file, if the reader meets one
+    // before the end of the file.
+    std::optional<LineKind> exitKind;
+    int exitLine = 0;
+    // Questions asked before the exit (or the end of the file): each is a
+    // chance to gain points on one pass through the file.
+    int questions = 0;
+};
+
+// shownPath names the file in the findings.
+ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath);
+
+} // namespace hanashi
