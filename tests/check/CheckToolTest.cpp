@@ -1,0 +1,113 @@
+#include "support/FakeMidiFiles.h"
+#include "support/GameFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace hanashi;
+
+namespace {
+
+struct CheckRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the built hanashi-check as a user would, with no display at all.
+CheckRun runCheck(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(HANASHI_CHECK_EXE), args);
+    CheckRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("hanashi-check did not finish normally");
+        return run;
+    }
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void makePlayable(const GameFolder& game) {
+    game.writeScript("opn.dat", {"夜だった。", "*追う", "*待つ", ">ive"});
+    QFile tune(QDir(game.dataFolder()).filePath("bgm.mid"));
+    ASSERT_TRUE(tune.open(QIODevice::WriteOnly));
+    tune.write(FakeMidiFiles::heldNote(480));
+}
+
+} // namespace
+
+TEST(CheckTool, ExitsZeroWhenNothingStopsTheGame) {
+    // Spaces and Japanese in the path reach the output intact.
+    GameFolder game(QStringLiteral("はなし 1"));
+    makePlayable(game);
+    CheckRun run = runCheck({game.programFolder()});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(game.programFolder() + "/dat/opn.dat:4: note: "));
+    EXPECT_TRUE(run.out.endsWith("0 errors, 0 warnings: nothing stops the game\n"));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    // A warning alone does not fail the check.
+    game.removeData("bgm.mid");
+    run = runCheck({game.programFolder()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains("/dat/bgm.mid: warning: missing"));
+    EXPECT_TRUE(run.out.endsWith("0 errors, 1 warning: nothing stops the game\n"));
+
+    // The bundled story, run from inside the tree as the README says.
+    run = runCheck({sourceTree()});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.endsWith("0 errors, 0 warnings: nothing stops the game\n"));
+}
+
+TEST(CheckTool, ExitsOneOnAnError) {
+    GameFolder game;
+    makePlayable(game);
+    game.removeData("06.bmp");
+    game.writeScript("opn.dat", {"一", "二"});
+    const CheckRun run = runCheck({game.programFolder()});
+    EXPECT_EQ(run.status, 1);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(game.programFolder() + "/dat/opn.dat: error: no branch line"));
+    EXPECT_TRUE(lines[1].startsWith(game.programFolder() + "/dat/06.bmp: error: missing"));
+    EXPECT_EQ(lines[2], "2 errors, 0 warnings: the game stops or never reaches its ending");
+}
+
+TEST(CheckTool, ExitsTwoOnAUsageError) {
+    GameFolder game;
+    const QString file = QDir(game.dataFolder()).filePath("opn.dat");
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, "no game folder given"},
+        {{game.programFolder(), game.programFolder()}, "one game folder, please (2 given)"},
+        {{file}, "not a folder (give the folder that holds dat/)"},
+        {{game.programFolder() + "/nowhere"}, "no such folder"},
+        {{"--verbose"}, "unknown option --verbose"},
+    };
+    for (const Case& c : cases) {
+        const CheckRun run = runCheck(c.args);
+        EXPECT_EQ(run.status, 2) << c.says;
+        EXPECT_TRUE(run.out.isEmpty()) << c.says;
+        EXPECT_TRUE(run.err.startsWith("hanashi-check: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("--help")) << c.says;
+    }
+    const CheckRun help = runCheck({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: hanashi-check DIR\n"));
+    for (const char* word : {"error", "warning", "note", "Exit status"})
+        EXPECT_TRUE(help.out.contains(word)) << word;
+}

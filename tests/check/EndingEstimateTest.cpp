@@ -1,0 +1,118 @@
+#include "check/EndingEstimate.h"
+#include "check/ScriptWalk.h"
+#include "story/StoryFixture.h"
+
+#include <QStringEncoder>
+
+using namespace hanashi;
+
+TEST(EndingEstimate, CountsTheFewestGoodAnswers) {
+    struct Case {
+        int questionsPerPass;
+        int level;
+        int goodAnswers;
+        int passes;
+        int gain;
+        int loss;
+    };
+    const Case cases[] = {
+        {5, 10, 5, 1, 100, 50}, // the bundled opening: all five on the first pass
+        {6, 10, 6, 1, 100, 50}, // one bad answer leaves 450
+        {7, 10, 6, 1, 100, 50}, // 600 - 50 = 550
+        {1, 10, 5, 5, 100, 50},  {2, 10, 6, 3, 100, 50}, // the third pass must be perfect too
+        {3, 1, 6, 2, 109, 54},                           // 5 good and 1 bad give 491
+        {4, 100, 51, 13, 10, 5},
+    };
+    for (const Case& c : cases) {
+        const EndingEstimate e = estimateEnding(c.questionsPerPass, c.level);
+        EXPECT_TRUE(e.reachable);
+        EXPECT_EQ(e.goodAnswers, c.goodAnswers) << c.questionsPerPass << " at " << c.level;
+        EXPECT_EQ(e.passes, c.passes) << c.questionsPerPass << " at " << c.level;
+        EXPECT_EQ(e.questions, c.passes * c.questionsPerPass);
+        EXPECT_EQ(e.gain, c.gain);
+        EXPECT_EQ(e.loss, c.loss);
+    }
+    EXPECT_FALSE(estimateEnding(0, StartLevel).reachable);
+}
+
+namespace {
+
+// The game's own reader and question round, played through the opening with
+// the good answers first: no other order reaches the branch line with more
+// points, so if this misses the ending, every order with as few does.
+class PlayedEnding : public StoryFixture {
+protected:
+    // Plays until the ending opens or `passes` passes are over; returns
+    // whether the ending opened.
+    bool reachesEnding(int goodAnswers, int passes) {
+        story().StartStory();
+        int passesDone = 0;
+        int good = goodAnswers;
+        // Every tick reads a line; a pass is at most a few hundred lines.
+        for (int tick = 0; tick < 100000 && passesDone < passes; ++tick) {
+            const bool atBranch = openFileName() == "opn.dat" &&
+                                  files.lineNumber(state.ScriptFileNo) + 1 == branchLine;
+            random.push(0.25f); // the answer slots, if this line asks
+            read();
+            if (openFileName() == "end.dat")
+                return true;
+            if (atBranch)
+                ++passesDone;
+            if (inQuestion())
+                answer(good-- > 0 ? 0 : 1);
+        }
+        return false;
+    }
+
+    ScriptWalk walk(const QStringList& lines) {
+        QStringEncoder encode("Shift_JIS");
+        QByteArray bytes;
+        for (const QString& line : lines)
+            bytes += QByteArray(encode(line)) + "\r\n";
+        return walkScript(bytes, "opn.dat");
+    }
+
+    int branchLine = 0;
+};
+
+} // namespace
+
+TEST_F(PlayedEnding, TheGameOpensTheEndingWithTheEstimatedAnswersAndNotOneFewer) {
+    const QStringList opening = {"一",      "*よい", "*わるい", "二",   "*よい",
+                                 "*わるい", "*よい", "*わるい", ">ive", "迷子"};
+    script("opn.dat", opening);
+    script("end.dat", {"おわり"});
+    const ScriptWalk w = walk(opening);
+    ASSERT_EQ(w.questions, 3);
+    branchLine = w.exitLine;
+    for (int level : {StartLevel, BestLevel, 55}) {
+        QstHscl.setValue(static_cast<std::int16_t>(level));
+        const EndingEstimate e = estimateEnding(w.questions, level);
+        ASSERT_TRUE(e.reachable);
+        EXPECT_TRUE(reachesEnding(e.goodAnswers, e.passes)) << level;
+        // With one good answer fewer, more passes only cost more points.
+        EXPECT_FALSE(reachesEnding(e.goodAnswers - 1, e.passes + 20)) << level;
+    }
+}
+
+// The end of the opening takes the points away: however well the player
+// answers, the ending never opens, and the walk finds no branch line.
+TEST_F(PlayedEnding, NeverOpensWithoutABranchLine) {
+    const QStringList opening = {"一", "*よい", "*わるい", "*よい", "*わるい", "二"};
+    script("opn.dat", opening);
+    script("end.dat", {"おわり"});
+    const ScriptWalk w = walk(opening);
+    EXPECT_FALSE(w.exitKind.has_value());
+    branchLine = -1;
+    int opened = 0;
+    story().StartStory();
+    for (int tick = 0; tick < 500; ++tick) {
+        random.push(0.75f);
+        read();
+        if (inQuestion())
+            answer(0);
+        opened += openFileName() == "end.dat";
+    }
+    EXPECT_EQ(opened, 0);
+    EXPECT_LT(state.Score, 500);
+}

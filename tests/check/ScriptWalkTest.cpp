@@ -1,0 +1,130 @@
+#include "check/ScriptWalk.h"
+
+#include <QStringEncoder>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace hanashi;
+
+namespace {
+
+using Severity = Finding::Severity;
+
+// The lines in code page 932 with CR LF, as the game's scripts are saved.
+QByteArray cp932(const QStringList& lines) {
+    QStringEncoder encode("Shift_JIS");
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += QByteArray(encode(line)) + "\r\n";
+    return bytes;
+}
+
+struct Expected {
+    Severity severity;
+    int line;
+    const char* says; // a part of the message
+};
+
+void expectFindings(const ScriptWalk& walk, const std::vector<Expected>& expected,
+                    const QString& what) {
+    ASSERT_EQ(walk.findings.size(), expected.size()) << what.toStdString();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Finding& f = walk.findings[i];
+        EXPECT_EQ(f.severity, expected[i].severity) << what.toStdString();
+        EXPECT_EQ(f.line, expected[i].line) << what.toStdString();
+        EXPECT_TRUE(f.message.contains(QString::fromUtf8(expected[i].says)))
+            << what.toStdString() << ": " << f.toText().toStdString();
+        EXPECT_EQ(f.file, "dat/opn.dat");
+    }
+}
+
+} // namespace
+
+// Each case is one mistake an author makes, in a script that is otherwise fine.
+TEST(ScriptWalk, FindsEachLineProblemAtItsLine) {
+    struct Case {
+        QStringList lines;
+        std::vector<Expected> findings;
+    };
+    const Case cases[] = {
+        {{"夜だった。", "*追いかける", "*とどまる", ">ive"}, {}},
+        // The game shows an empty second answer and reads on: a spoiler only.
+        {{"夜だった。", "*追いかける"}, {{Severity::Warning, 2, "last line of the file"}}},
+        {{"*追いかける", "", ">ive"}, {{Severity::Warning, 2, "empty answer line"}}},
+        {{"それから>ive"}, {{Severity::Warning, 1, "\"それから\" is never shown"}}},
+        {{"また>end明日"}, {{Severity::Warning, 1, "\"また明日\" is never shown"}}},
+        {{"*鍵を回す>ive"}, {{Severity::Warning, 1, "not a question"}}},
+        {{"*鍵を回す>end"}, {{Severity::Warning, 1, "restart line, not a question"}}},
+        // Bare marker lines with spaces around them hide nothing worth saying.
+        {{"  >ive  "}, {}},
+        {{"*よい", "わるい", ">ive"}, {{Severity::Warning, 2, "\"わ\" is dropped"}}},
+        {{"*", "*わるい", ">ive"}, {{Severity::Warning, 1, "no text after \"*\""}}},
+        {{"*よい", "*>ive", "続き"}, {{Severity::Warning, 2, "answer line holds \">ive\""}}},
+        {{"一", ">ive", "", "迷子", "", "迷子"},
+         {{Severity::Warning, 4, "lines 4 to 6 never read: the branch line on line 2"}}},
+        {{">end", "迷子"}, {{Severity::Warning, 2, "line 2 never read: the restart line"}}},
+        // Two mistakes come in line order.
+        {{"*よい", "", "前>ive"},
+         {{Severity::Warning, 2, "empty answer"}, {Severity::Warning, 3, "never shown"}}},
+    };
+    for (const Case& c : cases)
+        expectFindings(walkScript(cp932(c.lines), "dat/opn.dat"), c.findings, c.lines.join('|'));
+}
+
+// The walk follows the game's reader: the line after a question is its answer
+// whatever it holds, and the first branch or restart line leaves the file.
+TEST(ScriptWalk, ReadsTheWayTheGameDoes) {
+    struct Case {
+        QStringList lines;
+        std::optional<LineKind> exit;
+        int exitLine;
+        int questions;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, 0, 0},
+        {{"一", "二"}, std::nullopt, 0, 0},
+        {{"*a", "*>ive", "*b", "*c", ">end", "*d", "*e", ">ive"}, LineKind::Restart, 5, 2},
+        {{"x>end>ive"}, LineKind::Branch, 1, 0}, // the branch marker wins
+        {{"*a", "*b", "*c"}, std::nullopt, 0, 2},
+        // Only the exact ASCII markers count.
+        {{"＊全角", "b", ">IVE", ">End", "＞ive"}, std::nullopt, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const ScriptWalk walk = walkScript(cp932(c.lines), "dat/opn.dat");
+        const std::string what = c.lines.join('|').toStdString();
+        EXPECT_EQ(walk.lineCount, c.lines.size()) << what;
+        EXPECT_EQ(walk.exitKind, c.exit) << what;
+        EXPECT_EQ(walk.exitLine, c.exitLine) << what;
+        EXPECT_EQ(walk.questions, c.questions) << what;
+    }
+}
+
+TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
+    // A bad trail byte, an unassigned code and a lead byte cut off at the end,
+    // the middle one after the branch line: never read, still reported.
+    const QByteArray bytes("ok\r\nA\x81\x20"
+                           "B\r\n>ive\r\n\x85\x40\r\nC\x82");
+    ScriptWalk walk = walkScript(bytes, "dat/opn.dat");
+    std::erase_if(walk.findings,
+                  [](const Finding& f) { return !f.message.contains("not valid code page 932"); });
+    ASSERT_EQ(walk.findings.size(), 3u);
+    EXPECT_EQ(walk.findings[0].line, 2);
+    EXPECT_TRUE(walk.findings[0].message.contains(QString::fromUtf16(u"\"A\uFFFD B\"")));
+    EXPECT_EQ(walk.findings[1].line, 4);
+    EXPECT_EQ(walk.findings[2].line, 5);
+    for (const Finding& f : walk.findings)
+        EXPECT_EQ(f.severity, Severity::Warning);
+
+    // A script saved as UTF-8 without its mark: one finding, not one a line.
+    const QByteArray utf8 = QStringLiteral("夏の夜\r\n祭り\r\nend\r\n").toUtf8();
+    walk = walkScript(utf8, "dat/opn.dat");
+    expectFindings(walk, {{Severity::Warning, 1, "2 of the 3 lines"}}, "utf-8");
+    EXPECT_TRUE(walk.findings[0].message.contains("looks like UTF-8"));
+    // With the mark the game reads it as UTF-8.
+    walk = walkScript("\xEF\xBB\xBF" + utf8, "dat/opn.dat");
+    EXPECT_TRUE(walk.findings.empty());
+    walk = walkScript("\xEF\xBB\xBF"
+                      "a\xff\r\n",
+                      "dat/opn.dat");
+    expectFindings(walk, {{Severity::Warning, 1, "not valid UTF-8"}}, "bad utf-8");
+}
