@@ -8,10 +8,16 @@
 namespace hanashi {
 
 QIcon windowIcon32() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    return QIcon(QPixmap::fromImage(windowIconImage(32)));
+}
+
+QImage windowIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 32 x 32 grid, scaled to the size asked for.
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 40, 110));
     p.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
@@ -32,7 +38,7 @@ QIcon windowIcon32() {
     p.setBrush(QColor(0, 255, 255));
     p.drawPath(star);
     p.end();
-    return QIcon(pixmap);
+    return image;
 }
 
 } // namespace hanashi
