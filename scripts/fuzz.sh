@@ -32,7 +32,8 @@ for target in "${targets[@]}"; do
     mkdir "$work/$target"
     log="$work/$target.log"
     if build/fuzz/fuzz/fuzz_"$target" -max_total_time="$seconds" -max_len="$max_len" \
-        -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+        -dict="fuzz/dict/$target.dict" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/$target-" \
         "$work/$target" "fuzz/corpus/$target" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
