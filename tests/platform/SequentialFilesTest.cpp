@@ -71,7 +71,11 @@ TEST(SequentialFiles, FailuresNameTheFileAndTheReason) {
     const QString folderError = errorOf([&] { files.open(1, folder); });
     EXPECT_TRUE(folderError.contains(folder) && folderError.contains("folder"))
         << folderError.toStdString();
+}
 
+TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {
+    QTemporaryDir dir;
+    SequentialFiles files;
     const QString locked = writeFile(dir, "locked.dat", "x");
     QFile::setPermissions(locked, QFileDevice::Permissions());
     if (QFile(locked).open(QIODevice::ReadOnly)) {
