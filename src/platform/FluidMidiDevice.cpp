@@ -1,11 +1,18 @@
 #include "platform/FluidMidiDevice.h"
 
 #include <QFile>
+#include <chrono>
 #include <fluidsynth.h>
+#include <future>
+#include <system_error>
+#include <thread>
 
 namespace hanashi {
 
 namespace {
+
+// How long closing waits for the audio thread to let go.
+constexpr std::chrono::milliseconds driverReleaseWait{300};
 
 // SF2 and SF3 are RIFF files of form "sfbk". Anything else is not handed to
 // FluidSynth, whose fallback loader for other RIFF forms prints assertions
@@ -58,6 +65,8 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
         return nullptr;
 
     if (!setup.drivers.empty()) {
+        for (const auto& [name, value] : setup.driverSettings)
+            fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
         for (const std::string& name : setup.drivers) {
             fluid_settings_setstr(device->m_settings, "audio.driver", name.c_str());
             device->m_driver = new_fluid_audio_driver(device->m_settings, device->m_synth);
@@ -73,6 +82,7 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
 }
 
 FluidMidiDevice::~FluidMidiDevice() {
+    const bool driverWasOpen = m_driver != nullptr;
     const auto step = [this](const char* name) {
         if (m_teardownObserver)
             m_teardownObserver(name);
@@ -88,21 +98,47 @@ FluidMidiDevice::~FluidMidiDevice() {
         m_player = nullptr;
         step("player deleted");
     }
-    if (m_driver) {
-        delete_fluid_audio_driver(m_driver);
-        m_driver = nullptr;
-        step("driver deleted");
+    // The rest goes with the audio thread. Joining it usually takes one
+    // period, but the thread can sit in its output for as long as the sound
+    // server pleases (a stalled server, a null sink's half second), and the
+    // program's end must not wait for that. So the release runs on a thread
+    // of its own and is waited for only a moment; past that it finishes in
+    // the background (or not at all, as the process ends). It owns all it
+    // touches, and nothing here touches those objects again.
+    auto release = std::make_shared<std::packaged_task<void()>>(
+        [driver = m_driver, synth = m_synth, settings = m_settings, observer = m_teardownObserver] {
+            const auto done = [&observer](const char* name) {
+                if (observer)
+                    observer(name);
+            };
+            if (driver) {
+                delete_fluid_audio_driver(driver);
+                done("driver deleted");
+            }
+            if (synth) {
+                delete_fluid_synth(synth);
+                done("synth deleted");
+            }
+            if (settings) {
+                delete_fluid_settings(settings);
+                done("settings deleted");
+            }
+        });
+    m_driver = nullptr;
+    m_synth = nullptr;
+    m_settings = nullptr;
+    if (!driverWasOpen) {
+        (*release)();
+        return;
     }
-    if (m_synth) {
-        delete_fluid_synth(m_synth);
-        m_synth = nullptr;
-        step("synth deleted");
+    std::future<void> released = release->get_future();
+    try {
+        std::thread([release] { (*release)(); }).detach();
+    } catch (const std::system_error&) {
+        (*release)(); // no thread to spare: wait after all
+        return;
     }
-    if (m_settings) {
-        delete_fluid_settings(m_settings);
-        m_settings = nullptr;
-        step("settings deleted");
-    }
+    released.wait_for(driverReleaseWait);
 }
 
 bool FluidMidiDevice::play() {

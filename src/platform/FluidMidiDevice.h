@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct _fluid_hashtable_t;
@@ -30,6 +31,9 @@ public:
         // Audio drivers tried in order; empty means render offline through
         // render(), for tests and benchmarks.
         std::vector<std::string> drivers;
+        // FluidSynth string settings given to the audio driver before it
+        // opens, for instance where the "file" driver writes.
+        std::vector<std::pair<std::string, std::string>> driverSettings;
         float gain = 1.0F;
         // Told each teardown step as it happens; for tests.
         std::function<void(const char* step)> teardownObserver;
@@ -41,7 +45,9 @@ public:
                                                    const Setup& setup);
 
     // Stops the player, then deletes player, audio driver, synthesiser and
-    // settings, in that order.
+    // settings, in that order. Waits at most 300 ms for the audio driver's
+    // thread; if that is stuck in its output, driver, synthesiser and settings
+    // are deleted on another thread once it lets go.
     ~FluidMidiDevice() override;
 
     FluidMidiDevice(const FluidMidiDevice&) = delete;

@@ -7,8 +7,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace hanashi {
 namespace {
@@ -273,6 +281,84 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
         EXPECT_EQ(steps, expected);
     }
     QDir::setCurrent(oldCurrent);
+}
+
+// Whether a thread of this process sleeps in the kernel's pipe writer.
+bool threadWaitsToWriteIntoAPipe() {
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile wchan(tasks.filePath(task + QStringLiteral("/wchan")));
+        if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("pipe_write"))
+            return true;
+    }
+    return false;
+}
+
+// The audio thread can be held up in its output for as long as the sound
+// server pleases: a stalled server, or a null sink with half a second of
+// latency, kept "End" from ending. Here the file driver writes into a pipe
+// that nobody empties, so its thread is stuck for good until the test reads.
+TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
+    QTemporaryDir dir;
+    // Raw samples: a WAV writer will not take a pipe.
+    const std::string pipe = dir.filePath(QStringLiteral("out.raw")).toStdString();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    QStringList steps;
+    FluidMidiDevice::Setup setup;
+    setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
+    setup.drivers = {"file"};
+    setup.driverSettings = {{"audio.file.name", pipe}};
+    setup.teardownObserver = [&](const char* step) {
+        const std::lock_guard lock(mutex);
+        steps.append(step);
+        changed.notify_all();
+    };
+    auto device = FluidMidiDevice::create(bundledTune(), tuneTicks, setup);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(device->hasAudioDriver());
+    device->play();
+
+    // The driver's thread fills the pipe within a few of its periods, then
+    // waits in the kernel for room that never comes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!threadWaitsToWriteIntoAPipe() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(threadWaitsToWriteIntoAPipe()) << "the audio thread never got stuck";
+
+    // Closed on a thread of the test's own, so that a close that waits shows
+    // as a failure instead of a hung test.
+    auto closing = std::async(std::launch::async, [&device] { device.reset(); });
+    const bool closedWhileStuck =
+        closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    {
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(steps, QStringList({"player stopped", "player deleted"}))
+            << "the driver cannot be gone while its thread is stuck";
+    }
+
+    // Released: the pipe is emptied until the rest is gone, in order.
+    char sink[4096];
+    std::unique_lock lock(mutex);
+    const QStringList all = {"player stopped", "player deleted", "driver deleted", "synth deleted",
+                             "settings deleted"};
+    while (steps != all && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(10)) {
+        lock.unlock();
+        while (read(reader, sink, sizeof sink) > 0) {
+        }
+        lock.lock();
+        changed.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(steps, all);
+    lock.unlock();
+    closing.wait();
+    EXPECT_TRUE(closedWhileStuck) << "closing waited for the stuck audio thread";
+    close(reader);
 }
 
 } // namespace
