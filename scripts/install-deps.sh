@@ -9,7 +9,7 @@ packages=(
     libfluidsynth-dev libasound2-dev timgm6mb-soundfont
     fonts-ipafont-gothic xdg-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool x11-utils
+    xvfb xauth xdotool x11-utils libx11-dev
     libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
 )
