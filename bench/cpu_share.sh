@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The game's share of one core while it plays on its own at the start-up
+# settings (text speed 1500 ms, level 10), under Xvfb at 1920 x 1080:
+#
+# - with sound: the music synthesised into a PulseAudio null sink (a user
+#   daemon started here; its own share and the X server's are shown beside);
+# - without a sound device: no PulseAudio server to reach and ALSA with a
+#   configuration that defines no device, so the game runs silent.
+#
+# The share is the growth of utime + stime in /proc/<pid>/stat (all threads)
+# over CPU_SHARE_SECONDS (60) of wall time, counted from CPU_SHARE_WARMUP (5)
+# seconds after the window appeared. The two cases alternate, CPU_SHARE_RUNS
+# (3) times each, and the medians are reported.
+#
+# Goals: under 3 % of a core with sound, under 1 % without.
+#
+#   bench/cpu_share.sh
+#   CPU_SHARE_SECONDS=15 CPU_SHARE_RUNS=1 bench/cpu_share.sh   # a quick try
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+SECONDS_PER_RUN=${CPU_SHARE_SECONDS:-60}
+RUNS=${CPU_SHARE_RUNS:-3}
+WARMUP=${CPU_SHARE_WARMUP:-5}
+need_build "$GAME_EXE"
+
+start_xvfb
+start_pulse
+HZ=$(getconf CLK_TCK)
+RESULTS=$BENCH_TMP/results
+: >"$RESULTS"
+
+share() { # TICKS SECONDS -> percent of one core
+    awk -v t="$1" -v hz="$HZ" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / hz / s }'
+}
+
+# run_one MODE: one measured run; appends "MODE game% pulse% xvfb% streams status".
+run_one() {
+    local mode=$1
+    if [[ $mode == sound ]]; then
+        "$GAME_EXE" >/dev/null 2>>"$BENCH_TMP/err" &
+    else
+        env "${NO_SOUND_ENV[@]}" "$GAME_EXE" >/dev/null 2>>"$BENCH_TMP/err" &
+    fi
+    local pid=$!
+    STARTED_PIDS+=("$pid")
+    game_window >/dev/null || { echo "cpu_share: the game's window did not appear" >&2; exit 1; }
+    sleep "$WARMUP"
+    local streams
+    streams=$(pactl list short sink-inputs | wc -l)
+    local g0 p0 x0 t0 g1 p1 x1 t1
+    g0=$(cpu_ticks "$pid") p0=$(cpu_ticks "$PULSE_PID") x0=$(cpu_ticks "$XVFB_PID") t0=$(now_s)
+    sleep "$SECONDS_PER_RUN"
+    g1=$(cpu_ticks "$pid") p1=$(cpu_ticks "$PULSE_PID") x1=$(cpu_ticks "$XVFB_PID") t1=$(now_s)
+    local wall
+    wall=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.3f", a - b }')
+    end_game "$pid"
+    echo "$mode $(share $((g1 - g0)) "$wall") $(share $((p1 - p0)) "$wall")" \
+        "$(share $((x1 - x0)) "$wall") $streams $END_STATUS" | tee -a "$RESULTS"
+}
+
+echo "$RUNS runs of ${SECONDS_PER_RUN} s per case, alternating; mode game% pulseaudio% Xvfb% streams status"
+for ((r = 0; r < RUNS; r++)); do
+    if ((r % 2 == 0)); then
+        run_one sound
+        run_one silent
+    else
+        run_one silent
+        run_one sound
+    fi
+done
+
+med() { awk -v m="$1" -v f="$2" '$1 == m { print $f }' "$RESULTS" | median; }
+verdict() { if (($1)); then echo met; else echo MISSED; fi; }
+sound=$(med sound 2)
+silent=$(med silent 2)
+echo "median share of one core, game process:"
+echo "  with sound into a null sink: ${sound} % (goal < 3): $(verdict "$(awk -v v="$sound" 'BEGIN { print (v < 3) }')")" \
+    "  [pulseaudio $(med sound 3) %, Xvfb $(med sound 4) %]"
+echo "  without a sound device:      ${silent} % (goal < 1): $(verdict "$(awk -v v="$silent" 'BEGIN { print (v < 1) }')")" \
+    "  [Xvfb $(med silent 4) %]"
+echo "  ratio with/without sound: $(awk -v a="$sound" -v b="$silent" 'BEGIN { printf "%.2f", a / b }')"
+if awk '($1 == "sound" && $5 < 1) || ($1 == "silent" && $5 > 0) || $6 != 0 { bad = 1 } END { exit !bad }' "$RESULTS"; then
+    echo "cpu_share: a run had the wrong sound streams or a non-zero exit status (see above)" >&2
+    exit 1
+fi
