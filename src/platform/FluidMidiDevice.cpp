@@ -37,10 +37,13 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     if (!device->m_settings)
         return nullptr;
     fluid_settings_setnum(device->m_settings, "synth.sample-rate", sampleRate);
-    // The defaults (64 x 16) cost a fifth of a core; 512 x 4 about a
-    // twenty-fifth, for some 46 ms of latency that background music never
-    // notices.
-    fluid_settings_setint(device->m_settings, "audio.period-size", 512);
+    // Every period is a round trip to the sound server, and those, more than
+    // the synthesis, are what the music costs: playing the tune through
+    // PulseAudio (bench_music_live, watchdog included) took 7 % of a core with
+    // 512 x 4 and 4 % with 2048 x 4; FluidSynth's defaults (64 x 16) take a
+    // fifth. The price is some 190 ms of buffering, which background music
+    // never notices.
+    fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
     fluid_settings_setint(device->m_settings, "audio.periods", 4);
 
     device->m_synth = new_fluid_synth(device->m_settings);
