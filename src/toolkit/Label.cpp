@@ -103,7 +103,12 @@ std::unique_ptr<Label> Label::cloneHidden(std::int16_t index) const {
 
 void Label::setCaption(const QString& caption) {
     m_caption = caption;
-    // QLabel breaks at a bare LF; a CR left in would draw as a space.
+    // QLabel breaks at a bare LF; a CR left in would draw as a space. Most
+    // captions (the star bar, an answer) hold none, and are not scanned twice.
+    if (!caption.contains(QLatin1Char('\r'))) {
+        m_widget->setText(caption);
+        return;
+    }
     QString shown = caption;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_widget->setText(shown);
