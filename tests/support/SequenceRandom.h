@@ -14,19 +14,15 @@ class SequenceRandom : public RandomSource {
 public:
     SequenceRandom() = default;
     explicit SequenceRandom(std::vector<float> values)
-        : m_values(std::move(values))
-    {
-    }
+        : m_values(std::move(values)) {}
 
     void push(float value) { m_values.push_back(value); }
-    void push(const std::vector<float>& values)
-    {
+    void push(const std::vector<float>& values) {
         m_values.insert(m_values.end(), values.begin(), values.end());
     }
 
     void seedFromClock() override { ++m_seeds; }
-    float draw() override
-    {
+    float draw() override {
         if (m_next >= m_values.size())
             throw std::logic_error("SequenceRandom: no draw left");
         return m_values[m_next++];
