@@ -14,6 +14,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -173,6 +174,42 @@ TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
     EXPECT_EQ(FluidMidiEngine(noDriver).open(FakeMidiFiles::bundledTunePath()), nullptr);
     noDriver.drivers.clear();
     EXPECT_EQ(FluidMidiEngine(noDriver).open(FakeMidiFiles::bundledTunePath()), nullptr);
+}
+
+// Without an audio output the SoundFont is never even opened: on a machine
+// without sound that saves its whole load. The kernel reports each open of a
+// private copy.
+TEST(FluidMidiDevice, withoutAudioOutputTheSoundFontIsNeverRead) {
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("copy.sf2"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"), copy));
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(inotify_add_watch(watcher, QFile::encodeName(copy).constData(), IN_OPEN), 0);
+    const auto opensSeen = [watcher] {
+        alignas(inotify_event) char buffer[4096];
+        int opens = 0;
+        for (ssize_t n; (n = read(watcher, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                opens += (event->mask & IN_OPEN) != 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return opens;
+    };
+
+    FluidMidiDevice::Setup setup;
+    setup.soundFonts = {copy};
+    setup.drivers = {"no-such-driver"};
+    EXPECT_EQ(FluidMidiDevice::create(bundledTune(), tuneTicks, setup), nullptr);
+    EXPECT_EQ(opensSeen(), 0);
+
+    setup.drivers.clear(); // offline: the same file is read and plays
+    const auto device = FluidMidiDevice::create(bundledTune(), tuneTicks, setup);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->soundFont(), copy);
+    EXPECT_GE(opensSeen(), 1);
+    close(watcher);
 }
 
 TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
