@@ -6,7 +6,10 @@
 namespace hanashi {
 
 std::unique_ptr<Mci> createSystemMci() {
-    return std::make_unique<MciInterpreter>(std::make_unique<FluidMidiEngine>());
+    // Loading the SoundFont takes some 45 ms, which the window's first frame
+    // need not wait for.
+    return std::make_unique<MciInterpreter>(std::make_unique<FluidMidiEngine>(),
+                                            MciInterpreter::Opening::InBackground);
 }
 
 } // namespace hanashi

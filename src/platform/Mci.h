@@ -23,8 +23,8 @@ constexpr int mciCode(MciError error) {
 }
 
 // Multimedia command strings: the small text protocol the music module speaks.
-// Devices are addressed by alias; everything runs on the caller's thread and
-// no command ever waits for playback.
+// Devices are addressed by alias; commands run on the caller's thread (an open
+// may leave the loading to a worker) and no command ever waits for playback.
 class Mci {
 public:
     virtual ~Mci() = default;
@@ -35,9 +35,10 @@ public:
     virtual int sendString(const QString& command, QString* reply, int replyLength) = 0;
 };
 
-// The FluidSynth-backed interpreter the game uses. Never fails to construct:
-// on a machine without a SoundFont or audio output every open fails and the
-// game runs silently.
+// The FluidSynth-backed interpreter the game uses, opening in the background.
+// Never fails to construct: on a machine without a SoundFont or audio output
+// every open fails (the alias is gone by the next command) and the game runs
+// silently.
 std::unique_ptr<Mci> createSystemMci();
 
 } // namespace hanashi

@@ -261,6 +261,30 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
     EXPECT_NEAR(device.currentTick(), 2 * 72 * 480 / 60, 12);
 }
 
+// The game's own start-up on the real synthesiser, loading on a worker: the
+// play sent during the load reaches the device, which sounds from the start.
+TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
+    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()),
+                       MciInterpreter::Opening::InBackground);
+    ASSERT_EQ(mci.sendString(QStringLiteral("open \"") + FakeMidiFiles::bundledTunePath() +
+                                 QStringLiteral("\" alias MIDI"),
+                             nullptr, 0),
+              0);
+    ASSERT_EQ(mci.sendString(QStringLiteral("play MIDI notify"), nullptr, 0), 0);
+    QString reply;
+    ASSERT_EQ(mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15), 0);
+    EXPECT_EQ(reply, "playing"); // loading or loaded, the answer is the same
+
+    mci.finishLoading();
+    auto* device = dynamic_cast<FluidMidiDevice*>(mci.device(QStringLiteral("MIDI")));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->mode(), MidiDevice::Mode::Playing);
+    EXPECT_GT(render(*device, 2.0).rms, 0.01);
+    EXPECT_NEAR(device->currentTick(), 2 * 72 * 480 / 60, 12);
+    EXPECT_EQ(mci.sendString(QStringLiteral("close MIDI"), nullptr, 0), 0);
+    EXPECT_EQ(mci.deviceCount(), 0);
+}
+
 TEST(FluidMidiDevice, stopSilencesEveryNoteAtOnceAndKeepsThePosition) {
     auto device = FluidMidiEngine(offline()).openFluid(FakeMidiFiles::bundledTunePath());
     ASSERT_NE(device, nullptr);

@@ -1,7 +1,9 @@
 #include "platform/MciInterpreter.h"
 #include "support/FakeMidiEngine.h"
 
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace hanashi {
 namespace {
@@ -211,6 +213,166 @@ TEST(MciInterpreter, withoutAnEngineEveryOpenFails) {
     EXPECT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
               mciCode(MciError::CannotOpen));
     EXPECT_EQ(mci.deviceCount(), 0);
+}
+
+// The fake engine behind a gate: each open waits, on the interpreter's worker
+// thread, until the test lets it through.
+class GatedEngine : public MidiEngine {
+public:
+    std::unique_ptr<MidiDevice> open(const QString& path) override {
+        m_gate.wait();
+        return fake.open(path);
+    }
+    void release() { m_release.set_value(); }
+    // The engine goes last, after every device the interpreter held.
+    ~GatedEngine() override {
+        if (journalAtEnd)
+            *journalAtEnd = fake.journal();
+    }
+
+    FakeMidiEngine fake;
+    QStringList* journalAtEnd = nullptr;
+
+private:
+    std::promise<void> m_release;
+    std::shared_future<void> m_gate = m_release.get_future().share();
+};
+
+struct LoadingRig {
+    GatedEngine* engine;
+    MciInterpreter mci;
+
+    LoadingRig()
+        : LoadingRig(std::make_unique<GatedEngine>()) {}
+
+    int send(const char* command) { return mci.sendString(QString::fromUtf8(command), nullptr, 0); }
+    QString mode() {
+        QString reply = QStringLiteral("unset");
+        mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15);
+        return reply;
+    }
+
+private:
+    explicit LoadingRig(std::unique_ptr<GatedEngine> gated)
+        : engine(gated.get())
+        , mci(std::move(gated), MciInterpreter::Opening::InBackground) {}
+};
+
+// The game's start-up sends open then play and polls the mode; none of it may
+// wait for the load, and the device must end up as if each had waited.
+TEST(MciInterpreterLoading, commandsDuringTheLoadAreCarriedOutOnceTheDeviceIsReady) {
+    const struct {
+        std::vector<const char*> during;
+        const char* modeDuring;
+        QStringList journal;
+    } cases[] = {
+        {{}, "stopped", {"open /m/a.mid"}},
+        {{"play MIDI notify"}, "playing", {"open /m/a.mid", "play /m/a.mid"}},
+        {{"play MIDI from 0"}, "playing", {"open /m/a.mid", "seek /m/a.mid", "play /m/a.mid"}},
+        {{"play MIDI", "stop MIDI notify"}, "stopped", {"open /m/a.mid"}},
+        {{"stop MIDI", "play MIDI"}, "playing", {"open /m/a.mid", "play /m/a.mid"}},
+        {{"seek MIDI to start"}, "stopped", {"open /m/a.mid", "seek /m/a.mid"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.journal.join(QLatin1Char(',')).toStdString());
+        LoadingRig rig;
+        ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
+        for (const char* command : c.during)
+            EXPECT_EQ(rig.send(command), 0) << command;
+        EXPECT_EQ(rig.mode(), c.modeDuring);
+        // Nothing has reached a device yet: the open is still held.
+        EXPECT_TRUE(rig.engine->fake.journal().isEmpty());
+        EXPECT_EQ(rig.mci.device(QStringLiteral("MIDI")), nullptr);
+        EXPECT_EQ(rig.mci.deviceCount(), 1);
+
+        rig.engine->release();
+        rig.mci.finishLoading();
+        EXPECT_EQ(rig.engine->fake.journal(), c.journal);
+        ASSERT_NE(rig.mci.device(QStringLiteral("MIDI")), nullptr);
+        EXPECT_EQ(rig.mode(), c.modeDuring);
+    }
+}
+
+TEST(MciInterpreterLoading, refusesTheSameBadCommandsWhileLoading) {
+    LoadingRig rig;
+    ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
+    EXPECT_EQ(rig.send("play MIDI from 5"), mciCode(MciError::BadParameter));
+    EXPECT_EQ(rig.send("play OTHER"), mciCode(MciError::UnknownAlias));
+    EXPECT_EQ(rig.mode(), "stopped");
+    rig.engine->release();
+    rig.mci.finishLoading();
+    EXPECT_EQ(rig.engine->fake.journal(), QStringList({"open /m/a.mid"}));
+}
+
+// A failed load leaves no alias, as a failed open always did; close, which
+// waits for the load, reports it.
+TEST(MciInterpreterLoading, aLoadThatFailsLeavesNothingUnderTheAlias) {
+    {
+        LoadingRig rig;
+        rig.engine->fake.failing.insert(QStringLiteral("/m/broken.mid"));
+        ASSERT_EQ(rig.send("open \"/m/broken.mid\" alias MIDI"), 0);
+        EXPECT_EQ(rig.send("play MIDI"), 0);
+        rig.engine->release();
+        rig.mci.finishLoading();
+        EXPECT_EQ(rig.mci.deviceCount(), 0);
+        EXPECT_EQ(rig.mode(), "unset");
+        EXPECT_EQ(rig.send("play MIDI"), mciCode(MciError::UnknownAlias));
+        EXPECT_EQ(rig.engine->fake.journal(), QStringList({"refuse /m/broken.mid"}));
+    }
+    {
+        LoadingRig rig;
+        rig.engine->fake.failing.insert(QStringLiteral("/m/broken.mid"));
+        ASSERT_EQ(rig.send("open \"/m/broken.mid\" alias MIDI"), 0);
+        rig.engine->release();
+        EXPECT_EQ(rig.send("close MIDI"), mciCode(MciError::UnknownAlias));
+        EXPECT_EQ(rig.mci.deviceCount(), 0);
+    }
+}
+
+// close, a second open on the alias and the interpreter's end all wait for a
+// load still held, then close what it opened: no device outlives its alias and
+// two never exist at once.
+TEST(MciInterpreterLoading, closeReopenAndTheEndWaitForTheLoadAndCloseItsDevice) {
+    {
+        LoadingRig rig;
+        ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
+        ASSERT_EQ(rig.send("play MIDI"), 0);
+        std::thread releaser([&rig] { rig.engine->release(); });
+        EXPECT_EQ(rig.send("close MIDI notify"), 0);
+        releaser.join();
+        EXPECT_EQ(rig.mci.deviceCount(), 0);
+        EXPECT_TRUE(rig.engine->fake.liveDevices().empty());
+        // As without the load: the device was told to play, then closed.
+        EXPECT_EQ(rig.engine->fake.journal(),
+                  QStringList({"open /m/a.mid", "play /m/a.mid", "close /m/a.mid"}));
+    }
+    {
+        LoadingRig rig;
+        ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
+        std::thread releaser([&rig] { rig.engine->release(); });
+        // The gate stays open for the second file.
+        EXPECT_EQ(rig.send("open \"/m/b.mid\" alias MIDI"), 0);
+        releaser.join();
+        rig.mci.finishLoading();
+        EXPECT_EQ(rig.engine->fake.journal(),
+                  QStringList({"open /m/a.mid", "close /m/a.mid", "open /m/b.mid"}));
+        EXPECT_EQ(rig.engine->fake.liveDevices().size(), 1U);
+    }
+    {
+        QStringList journalAtEnd;
+        auto gated = std::make_unique<GatedEngine>();
+        gated->journalAtEnd = &journalAtEnd;
+        GatedEngine& engine = *gated;
+        std::thread releaser;
+        {
+            MciInterpreter mci(std::move(gated), MciInterpreter::Opening::InBackground);
+            ASSERT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
+                      0);
+            releaser = std::thread([&engine] { engine.release(); });
+        }
+        releaser.join();
+        EXPECT_EQ(journalAtEnd, QStringList({"open /m/a.mid", "close /m/a.mid"}));
+    }
 }
 
 } // namespace
