@@ -142,7 +142,7 @@ cases=(
     "opn_missing            error   opn.dat"
     "opn_folder             error   opn.dat"
     "opn_unreadable         error   opn.dat"
-    "bmp_truncated          plays   -"
+    "bmp_truncated          error   03.bmp"
     "bmp_cut_in_header      error   03.bmp"
     "bmp_wrong_magic        error   03.bmp"
     "bmp_wrong_header_size  error   03.bmp"

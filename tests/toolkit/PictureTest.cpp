@@ -39,6 +39,19 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
 
     const QString missing = dir.filePath("05.bmp");
     EXPECT_EQ(errorLoading(missing), "File not found: " + missing);
+
+    // A bitmap whose pixel rows end early is damaged, though Qt would read it
+    // and leave the rest black; one byte short is enough.
+    QFile whole(bmp);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QFile cut(dir.filePath("03.bmp"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 1));
+    cut.close();
+    const QString cutError = errorLoading(cut.fileName());
+    EXPECT_TRUE(cutError.contains(cut.fileName()) && cutError.contains("ends early"))
+        << cutError.toStdString();
     for (const QString& path : {png, garbage.fileName(), dir.path()}) {
         const QString error = errorLoading(path);
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
