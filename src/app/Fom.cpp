@@ -174,8 +174,7 @@ void Fom::Form_Unload(std::int16_t&) {
     if (m_ended)
         return;
     m_ended = true;
-    m_music.StopMusic();
-    m_music.CloseMusic();
+    stopMusicForExit();
     // Nothing runs after this: no tick, no story line.
     for (Timer* timer : {&BgmTim, &KazariTim, &LBlTim, &QstTim})
         timer->setEnabled(false);
