@@ -1,9 +1,10 @@
 #include "platform/Cp932.h"
 
+#include "platform/RuntimeError.h"
+
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
-#include <stdexcept>
 
 namespace hanashi {
 
@@ -16,7 +17,8 @@ public:
     Cp932Converter()
         : m_cd(iconv_open("UTF-16LE", "CP932")) {
         if (m_cd == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv cannot convert from CP932");
+            throw RuntimeError(QStringLiteral(
+                "Cannot decode code page 932: the C library has no \"CP932\" converter"));
     }
     ~Cp932Converter() { iconv_close(m_cd); }
     Cp932Converter(const Cp932Converter&) = delete;

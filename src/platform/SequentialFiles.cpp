@@ -1,9 +1,7 @@
 #include "platform/SequentialFiles.h"
 
+#include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace hanashi {
 
@@ -20,18 +18,10 @@ std::int16_t SequentialFiles::freeFile() const {
 void SequentialFiles::open(std::int16_t number, const QString& path) {
     if (m_files.count(number))
         throw RuntimeError(QStringLiteral("File already open: #%1 (%2)").arg(number).arg(path));
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(QStringLiteral("File not found: %1").arg(path));
-    if (info.isDir())
-        throw RuntimeError(QStringLiteral("Cannot open %1: it is a folder, not a file").arg(path));
-    QFile qfile(path);
-    if (!qfile.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("Cannot open %1: %2").arg(path, qfile.errorString()));
-    QByteArray bytes = qfile.readAll();
-    if (qfile.error() != QFileDevice::NoError)
-        throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, qfile.errorString()));
-    m_files[number] = std::make_unique<OpenFile>(OpenFile{path, LineReader(std::move(bytes))});
+    auto file = std::make_shared<PlainFile>(PlainFile::open(path));
+    LineReader reader(
+        [file](char* buffer, std::int64_t capacity) { return file->read(buffer, capacity); });
+    m_files[number] = std::make_unique<OpenFile>(OpenFile{path, std::move(reader)});
 }
 
 void SequentialFiles::close(std::int16_t number) {
@@ -42,7 +32,7 @@ bool SequentialFiles::isOpen(std::int16_t number) const {
     return m_files.count(number) != 0;
 }
 
-bool SequentialFiles::eof(std::int16_t number) const {
+bool SequentialFiles::eof(std::int16_t number) {
     return file(number).reader.atEnd();
 }
 

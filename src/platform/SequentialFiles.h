@@ -16,14 +16,14 @@ public:
     // The lowest file number that is not open, from 1.
     std::int16_t freeFile() const;
 
-    // Opens path for sequential input under number. The file is read whole at
-    // once, so a later change on disk does not show in an open file.
+    // Opens path for sequential input under number. Only a plain file opens;
+    // its lines are read as they are asked for, through a bounded buffer.
     void open(std::int16_t number, const QString& path);
     void close(std::int16_t number);
     bool isOpen(std::int16_t number) const;
     int openCount() const { return static_cast<int>(m_files.size()); }
 
-    bool eof(std::int16_t number) const;
+    bool eof(std::int16_t number);
     // Reads the next line; reading past the end is a run-time error.
     QString lineInput(std::int16_t number);
 
