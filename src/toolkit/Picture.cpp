@@ -1,77 +1,109 @@
 #include "toolkit/Picture.h"
 
+#include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QtEndian>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 namespace hanashi {
 
 namespace {
 
-// The bytes a bitmap's header says it holds, for the layouts whose size the
-// header fixes; 0 when it does not say. Qt reads a bitmap that ends early
-// without complaint and leaves the missing rows black.
-qint64 declaredBitmapSize(const QByteArray& bytes) {
+struct BitmapHeader {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    // The bytes the header says the file holds, for the layouts whose size
+    // the header fixes; 0 when it does not say. Qt reads a bitmap that ends
+    // early without complaint and leaves the missing rows black.
+    std::int64_t declaredSize = 0;
+};
+
+// Checked 64-bit arithmetic: a crafted header can ask for any product.
+std::optional<std::int64_t> mul(std::int64_t a, std::int64_t b) {
+    std::int64_t out = 0;
+    if (__builtin_mul_overflow(a, b, &out))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<std::int64_t> add(std::int64_t a, std::int64_t b) {
+    std::int64_t out = 0;
+    if (__builtin_add_overflow(a, b, &out))
+        return std::nullopt;
+    return out;
+}
+
+// Null when the header is too short or of a kind Qt must judge itself.
+std::optional<BitmapHeader> readHeader(const QByteArray& bytes) {
     const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
     const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
     const auto s32 = [&](int at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
     if (bytes.size() < 26)
-        return 0;
-    const qint64 dataOffset = u32(10);
+        return std::nullopt;
+    const std::int64_t dataOffset = u32(10);
     const quint32 headerSize = u32(14);
-    qint64 width = 0, height = 0, bitCount = 0, compression = 0, imageSize = 0;
+    BitmapHeader header;
+    std::int64_t bitCount = 0, compression = 0, imageSize = 0;
     if (headerSize == 12) {
-        width = u16(18);
-        height = u16(20);
+        header.width = u16(18);
+        header.height = u16(20);
         bitCount = u16(24);
     } else if (headerSize >= 40 && bytes.size() >= 54) {
-        width = s32(18);
-        height = std::abs(static_cast<qint64>(s32(22)));
+        header.width = s32(18);
+        header.height = std::abs(static_cast<std::int64_t>(s32(22)));
         bitCount = u16(28);
         compression = u32(30);
         imageSize = u32(34);
     } else {
-        return 0;
+        return std::nullopt;
     }
     // Uncompressed rows (plain or with colour masks) are padded to 4 bytes;
     // compressed data is as long as the header's image size.
     if (compression == 0 || compression == 3) {
-        if (width <= 0 || bitCount <= 0 || bitCount > 32)
-            return 0;
-        return dataOffset + (bitCount * width + 31) / 32 * 4 * height;
+        if (header.width <= 0 || bitCount <= 0 || bitCount > 32)
+            return header;
+        const std::optional<std::int64_t> rowBits = mul(bitCount, header.width);
+        const std::optional<std::int64_t> rows =
+            rowBits ? mul((*rowBits + 31) / 32 * 4, header.height) : std::nullopt;
+        const std::optional<std::int64_t> total = rows ? add(dataOffset, *rows) : std::nullopt;
+        header.declaredSize = total ? *total : INT64_MAX;
+    } else if (imageSize > 0) {
+        header.declaredSize = dataOffset + imageSize;
     }
-    return imageSize > 0 ? dataOffset + imageSize : 0;
+    return header;
 }
 
 } // namespace
 
-QImage LoadPicture(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(QStringLiteral("File not found: %1").arg(path));
-    if (info.isDir())
-        throw RuntimeError(QStringLiteral("Cannot load picture %1: it is a folder").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(
-            QStringLiteral("Cannot open picture %1: %2").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
+QImage decodeBitmap(const QByteArray& bytes, const QString& path) {
     if (!bytes.startsWith("BM"))
         throw RuntimeError(
             QStringLiteral("Invalid picture %1: not a Windows bitmap (BMP) file").arg(path));
-    if (const qint64 declared = declaredBitmapSize(bytes); declared > bytes.size())
-        throw RuntimeError(
-            QStringLiteral("Invalid picture %1: the file ends early (%2 of %3 bytes)")
-                .arg(path)
-                .arg(bytes.size())
-                .arg(declared));
+    if (const std::optional<BitmapHeader> header = readHeader(bytes)) {
+        const std::optional<std::int64_t> pixels = mul(header->width, header->height);
+        if (!pixels || *pixels > MaxPicturePixels)
+            throw RuntimeError(
+                QStringLiteral("Invalid picture %1: %2 x %3 pixels is larger than the game takes "
+                               "(at most %4 pixels)")
+                    .arg(path)
+                    .arg(header->width)
+                    .arg(header->height)
+                    .arg(MaxPicturePixels));
+        if (header->declaredSize > bytes.size())
+            throw RuntimeError(
+                QStringLiteral("Invalid picture %1: the file ends early (%2 of %3 bytes)")
+                    .arg(path)
+                    .arg(bytes.size())
+                    .arg(header->declaredSize));
+    }
     // Only BMP is read, whatever the content would let Qt guess.
-    QBuffer buffer(&bytes);
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
@@ -80,6 +112,17 @@ QImage LoadPicture(const QString& path) {
         throw RuntimeError(
             QStringLiteral("Invalid picture %1: %2").arg(path, reader.errorString()));
     return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage LoadPicture(const QString& path) {
+    PlainFile file = PlainFile::open(path);
+    if (file.size() > MaxPictureFileBytes)
+        throw RuntimeError(QStringLiteral("Invalid picture %1: it is too large (%2 bytes, at most "
+                                          "%3)")
+                               .arg(path)
+                               .arg(file.size())
+                               .arg(MaxPictureFileBytes));
+    return decodeBitmap(file.readAll(MaxPictureFileBytes), path);
 }
 
 } // namespace hanashi
