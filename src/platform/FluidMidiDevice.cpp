@@ -1,9 +1,13 @@
 #include "platform/FluidMidiDevice.h"
 
+#include "platform/PlainFile.h"
+#include "platform/RuntimeError.h"
+
 #include <QFile>
 #include <chrono>
 #include <fluidsynth.h>
 #include <future>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -16,17 +20,35 @@ constexpr std::chrono::milliseconds driverReleaseWait{300};
 
 // SF2 and SF3 are RIFF files of form "sfbk". Anything else is not handed to
 // FluidSynth, whose fallback loader for other RIFF forms prints assertions
-// on the terminal when fed garbage.
-bool looksLikeSoundFont(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(12);
-    return head.size() == 12 && head.startsWith("RIFF") && head.endsWith("sfbk");
+// on the terminal when fed garbage. Only a plain file is looked at: a named
+// pipe or a device beside the tune must not hold up or feed the load.
+std::optional<PlainFile> openSoundFont(const QString& path) {
+    try {
+        PlainFile file = PlainFile::open(path);
+        char head[12] = {};
+        std::int64_t filled = 0;
+        while (filled < 12) {
+            const std::int64_t got = file.read(head + filled, 12 - filled);
+            if (got == 0)
+                break;
+            filled += got;
+        }
+        const QByteArray bytes(head, static_cast<qsizetype>(filled));
+        if (filled == 12 && bytes.startsWith("RIFF") && bytes.endsWith("sfbk"))
+            return file;
+    } catch (const RuntimeError&) {
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
+// FluidSynth's rule for the objects' lifetimes: as soon as an audio driver
+// exists, the synthesiser renders, so "the audio driver should always be the
+// last one to be created and the first one to be deleted". The SoundFont,
+// the player and its tune are therefore all in place before the driver
+// opens, and nothing the audio thread reads is changed while it runs except
+// through the synthesiser's and the player's own thread-safe calls.
 std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiFile,
                                                          int lengthTicks, const Setup& setup) {
     // Built step by step; on any failure the destructor releases what exists.
@@ -38,11 +60,8 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
         return nullptr;
     fluid_settings_setnum(device->m_settings, "synth.sample-rate", sampleRate);
     // Every period is a round trip to the sound server, and those, more than
-    // the synthesis, are what the music costs: playing the tune through
-    // PulseAudio (bench_music_live, watchdog included) took 7 % of a core with
-    // 512 x 4 and 4 % with 2048 x 4; FluidSynth's defaults (64 x 16) take a
-    // fifth. The price is some 190 ms of buffering, which background music
-    // never notices.
+    // the synthesis, are what the music costs; the price of large periods is
+    // some 190 ms of buffering, which background music never notices.
     fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
     fluid_settings_setint(device->m_settings, "audio.periods", 4);
 
@@ -50,25 +69,12 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     if (!device->m_synth)
         return nullptr;
 
-    // The audio output comes before the SoundFont: without one, the 6 MB
-    // file is never read (some 30 ms and 13 MB at its peak). Until the
-    // SoundFont is in, the synthesiser plays silence.
-    if (!setup.drivers.empty()) {
-        for (const auto& [name, value] : setup.driverSettings)
-            fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
-        for (const std::string& name : setup.drivers) {
-            fluid_settings_setstr(device->m_settings, "audio.driver", name.c_str());
-            device->m_driver = new_fluid_audio_driver(device->m_settings, device->m_synth);
-            if (device->m_driver)
-                break;
-        }
-        if (!device->m_driver)
-            return nullptr;
-    }
-
     for (const QString& path : setup.soundFonts) {
-        if (looksLikeSoundFont(path) &&
-            fluid_synth_sfload(device->m_synth, QFile::encodeName(path).constData(), 1) >= 0) {
+        const std::optional<PlainFile> file = openSoundFont(path);
+        // FluidSynth opens the file by name; the descriptor's own link names
+        // the very file that was checked, whatever the folder holds by now.
+        if (file && fluid_synth_sfload(device->m_synth,
+                                       QFile::encodeName(file->reopenPath()).constData(), 1) >= 0) {
             device->m_soundFont = path;
             break;
         }
@@ -83,37 +89,44 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     if (!device->m_player || fluid_player_add_mem(device->m_player, midiFile.constData(),
                                                   static_cast<size_t>(midiFile.size())) != FLUID_OK)
         return nullptr;
+
+    if (!setup.drivers.empty()) {
+        for (const auto& [name, value] : setup.driverSettings)
+            fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
+        for (const std::string& name : setup.drivers) {
+            fluid_settings_setstr(device->m_settings, "audio.driver", name.c_str());
+            device->m_driver = new_fluid_audio_driver(device->m_settings, device->m_synth);
+            if (device->m_driver)
+                break;
+        }
+        if (!device->m_driver)
+            return nullptr;
+    }
     // Only a device that opened reports its teardown.
     device->m_teardownObserver = setup.teardownObserver;
     return device;
 }
 
 FluidMidiDevice::~FluidMidiDevice() {
-    const bool driverWasOpen = m_driver != nullptr;
-    const auto step = [this](const char* name) {
-        if (m_teardownObserver)
-            m_teardownObserver(name);
-    };
-    // The player goes quiet first, so that the audio thread is no longer
-    // feeding it when the driver is joined; a player still at work there can
-    // keep the join from returning.
+    // The player goes quiet first, so that the audio thread has nothing left
+    // to play while the driver is joined.
     if (m_player) {
         fluid_player_stop(m_player);
-        step("player stopped");
         fluid_synth_all_sounds_off(m_synth, -1);
-        delete_fluid_player(m_player);
-        m_player = nullptr;
-        step("player deleted");
+        if (m_teardownObserver)
+            m_teardownObserver("player stopped");
     }
-    // The rest goes with the audio thread. Joining it usually takes one
-    // period, but the thread can sit in its output for as long as the sound
-    // server pleases (a stalled server, a null sink's half second), and the
-    // program's end must not wait for that. So the release runs on a thread
-    // of its own and is waited for only a moment; past that it finishes in
-    // the background (or not at all, as the process ends). It owns all it
-    // touches, and nothing here touches those objects again.
+    // Then the driver, first of all to go, and only after it the player,
+    // the synthesiser and the settings. Joining the audio thread usually
+    // takes one period, but the thread can sit in its output for as long as
+    // the sound server pleases (a stalled server, a null sink's half second),
+    // and the program's end must not wait for that. So the release runs on a
+    // thread of its own and is waited for only a moment; past that it
+    // finishes in the background (or not at all, as the process ends). It
+    // owns all it touches, and nothing here touches those objects again.
     auto release = std::make_shared<std::packaged_task<void()>>(
-        [driver = m_driver, synth = m_synth, settings = m_settings, observer = m_teardownObserver] {
+        [driver = m_driver, player = m_player, synth = m_synth, settings = m_settings,
+         observer = m_teardownObserver] {
             const auto done = [&observer](const char* name) {
                 if (observer)
                     observer(name);
@@ -121,6 +134,10 @@ FluidMidiDevice::~FluidMidiDevice() {
             if (driver) {
                 delete_fluid_audio_driver(driver);
                 done("driver deleted");
+            }
+            if (player) {
+                delete_fluid_player(player);
+                done("player deleted");
             }
             if (synth) {
                 delete_fluid_synth(synth);
@@ -131,7 +148,9 @@ FluidMidiDevice::~FluidMidiDevice() {
                 done("settings deleted");
             }
         });
+    const bool driverWasOpen = m_driver != nullptr;
     m_driver = nullptr;
+    m_player = nullptr;
     m_synth = nullptr;
     m_settings = nullptr;
     if (!driverWasOpen) {

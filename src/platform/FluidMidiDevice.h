@@ -40,14 +40,15 @@ public:
     };
 
     // The piece is given as the file's bytes, already checked, with its length
-    // in ticks. Null if no SoundFont loads or no audio driver opens.
+    // in ticks. Null if no SoundFont loads or no audio driver opens. Only
+    // plain files are taken as SoundFonts.
     static std::unique_ptr<FluidMidiDevice> create(const QByteArray& midiFile, int lengthTicks,
                                                    const Setup& setup);
 
-    // Stops the player, then deletes player, audio driver, synthesiser and
-    // settings, in that order. Waits at most 300 ms for the audio driver's
-    // thread; if that is stuck in its output, driver, synthesiser and settings
-    // are deleted on another thread once it lets go.
+    // Stops the player, then deletes the audio driver, the player, the
+    // synthesiser and the settings, in that order. Waits at most 300 ms for
+    // the audio driver's thread; if that is stuck in its output, the rest is
+    // deleted on another thread once it lets go.
     ~FluidMidiDevice() override;
 
     FluidMidiDevice(const FluidMidiDevice&) = delete;

@@ -1,9 +1,10 @@
 #include "platform/FluidMidiEngine.h"
 
 #include "platform/MidiFileInfo.h"
+#include "platform/PlainFile.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
@@ -51,13 +52,12 @@ std::unique_ptr<MidiDevice> FluidMidiEngine::open(const QString& path) {
 std::unique_ptr<FluidMidiDevice> FluidMidiEngine::openFluid(const QString& path) {
     // FluidSynth's player takes a missing or broken file without complaint
     // and fails only later, in the audio thread; read and check it here.
-    QFile file(path);
-    if (!QFileInfo(file).isFile() || file.size() > m_options.maxFileSize ||
-        !file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        bytes = PlainFile::open(path).readAll(m_options.maxFileSize);
+    } catch (const RuntimeError&) {
         return nullptr;
-    const QByteArray bytes = file.read(m_options.maxFileSize + 1);
-    if (bytes.size() > m_options.maxFileSize)
-        return nullptr;
+    }
     const std::optional<MidiFileInfo> info = MidiFileInfo::parse(bytes);
     if (!info)
         return nullptr;

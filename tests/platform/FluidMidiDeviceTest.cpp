@@ -14,7 +14,6 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -176,40 +175,26 @@ TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
     EXPECT_EQ(FluidMidiEngine(noDriver).open(FakeMidiFiles::bundledTunePath()), nullptr);
 }
 
-// Without an audio output the SoundFont is never even opened: on a machine
-// without sound that saves its whole load. The kernel reports each open of a
-// private copy.
-TEST(FluidMidiDevice, withoutAudioOutputTheSoundFontIsNeverRead) {
+// A SoundFont is taken only from a plain file: a named pipe that nobody
+// writes to would hold the load up for good, and a device would feed it
+// without end. Both are passed over at once for the next one in line, which
+// FluidSynth then reads through the checked descriptor.
+TEST(FluidMidiDevice, soundFontsThatAreNoPlainFileArePassedOver) {
     QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("copy.sf2"));
+    const QString pipe = dir.filePath(QStringLiteral("a-pipe.sf2"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = dir.filePath(QStringLiteral("b-zero.sf2"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString copy = dir.filePath(QStringLiteral("c-copy.sf2"));
     ASSERT_TRUE(QFile::copy(QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"), copy));
-    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watcher, 0);
-    ASSERT_GE(inotify_add_watch(watcher, QFile::encodeName(copy).constData(), IN_OPEN), 0);
-    const auto opensSeen = [watcher] {
-        alignas(inotify_event) char buffer[4096];
-        int opens = 0;
-        for (ssize_t n; (n = read(watcher, buffer, sizeof buffer)) > 0;)
-            for (char* at = buffer; at < buffer + n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                opens += (event->mask & IN_OPEN) != 0;
-                at += sizeof(inotify_event) + event->len;
-            }
-        return opens;
-    };
 
     FluidMidiDevice::Setup setup;
-    setup.soundFonts = {copy};
-    setup.drivers = {"no-such-driver"};
-    EXPECT_EQ(FluidMidiDevice::create(bundledTune(), tuneTicks, setup), nullptr);
-    EXPECT_EQ(opensSeen(), 0);
-
-    setup.drivers.clear(); // offline: the same file is read and plays
+    setup.soundFonts = {pipe, zero, copy};
     const auto device = FluidMidiDevice::create(bundledTune(), tuneTicks, setup);
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->soundFont(), copy);
-    EXPECT_GE(opensSeen(), 1);
-    close(watcher);
+    device->play();
+    EXPECT_GT(render(*device, 3.0).rms, 0.01);
 }
 
 TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
@@ -335,7 +320,8 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
         }
         EXPECT_LE(restarts, 1);
         device.reset();
-        QStringList expected = {"player stopped", "player deleted", "driver deleted",
+        // The driver is the first to go, as FluidSynth asks.
+        QStringList expected = {"player stopped", "driver deleted", "player deleted",
                                 "synth deleted", "settings deleted"};
         if (drivers.empty())
             expected.removeOne(QStringLiteral("driver deleted"));
@@ -399,14 +385,14 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
         closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     {
         const std::lock_guard lock(mutex);
-        EXPECT_EQ(steps, QStringList({"player stopped", "player deleted"}))
+        EXPECT_EQ(steps, QStringList({"player stopped"}))
             << "the driver cannot be gone while its thread is stuck";
     }
 
     // Released: the pipe is emptied until the rest is gone, in order.
     char sink[4096];
     std::unique_lock lock(mutex);
-    const QStringList all = {"player stopped", "player deleted", "driver deleted", "synth deleted",
+    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
                              "settings deleted"};
     while (steps != all && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(10)) {
         lock.unlock();
