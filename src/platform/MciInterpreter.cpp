@@ -1,11 +1,11 @@
 #include "platform/MciInterpreter.h"
 
-#include "platform/MciCommand.h"
-
 #include <algorithm>
-#include <chrono>
+#include <condition_variable>
 #include <iterator>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace hanashi {
 
@@ -15,16 +15,33 @@ QString aliasKey(const QString& alias) {
     return alias.toCaseFolded();
 }
 
+void answer(QString* reply, int replyLength, MidiDevice::Mode mode) {
+    if (reply)
+        *reply = MciInterpreter::modeWord(mode).left(std::max(replyLength, 0));
+}
+
 } // namespace
 
-MciInterpreter::MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening)
+// What an open on the worker and the interpreter share. Whoever comes second
+// deals with the device: the interpreter takes it, or, once the load has
+// been given up, the worker closes it.
+struct MciInterpreter::Load {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    std::unique_ptr<MidiDevice> device;
+};
+
+MciInterpreter::MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening,
+                               std::chrono::milliseconds loadWait)
     : m_engine(std::move(engine))
-    , m_opening(opening) {}
+    , m_opening(opening)
+    , m_loadWait(loadWait) {}
 
 MciInterpreter::~MciInterpreter() {
-    // Devices, and loads still running, go before the engine, whatever the
-    // member order says.
-    m_devices.clear();
+    while (!m_devices.empty())
+        remove(m_devices.begin());
 }
 
 MidiDevice* MciInterpreter::device(const QString& alias) const {
@@ -34,27 +51,9 @@ MidiDevice* MciInterpreter::device(const QString& alias) const {
 
 void MciInterpreter::finishLoading() {
     for (auto it = m_devices.begin(); it != m_devices.end();) {
-        settle(it->second, true);
-        it = it->second.device ? std::next(it) : m_devices.erase(it);
+        const bool settled = settle(it->second, m_loadWait);
+        it = !settled || it->second.device ? std::next(it) : m_devices.erase(it);
     }
-}
-
-bool MciInterpreter::settle(Slot& slot, bool wait) {
-    if (!slot.loading.valid())
-        return true;
-    if (!wait && slot.loading.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return false;
-    slot.device = slot.loading.get();
-    // What the commands during the load asked for, in the order a single
-    // command would do it. A fresh device already stands at the start, but a
-    // seek asked for is still passed on.
-    if (slot.device) {
-        if (slot.seekWanted)
-            slot.device->seekToStart();
-        if (slot.playWanted)
-            slot.device->play();
-    }
-    return true;
 }
 
 QString MciInterpreter::modeWord(MidiDevice::Mode mode) {
@@ -67,106 +66,155 @@ bool MciInterpreter::isMidiPath(const QString& path) {
            path.endsWith(QLatin1String(".midi"), Qt::CaseInsensitive);
 }
 
+bool MciInterpreter::settle(Slot& slot, std::chrono::milliseconds wait) {
+    if (!slot.load)
+        return true;
+    {
+        std::unique_lock lock(slot.load->mutex);
+        if (!slot.load->finished.wait_for(lock, wait, [&] { return slot.load->done; }))
+            return false;
+        slot.device = std::move(slot.load->device);
+    }
+    slot.load.reset();
+    // What the commands during the load asked for, in the order a single
+    // command would do it. A fresh device already stands at the start, but a
+    // seek asked for is still passed on.
+    if (slot.device) {
+        if (slot.seekWanted)
+            slot.device->seekToStart();
+        if (slot.playWanted)
+            slot.device->play();
+    }
+    return true;
+}
+
+void MciInterpreter::remove(std::map<QString, Slot>::iterator slot) {
+    if (!settle(slot->second, m_loadWait)) {
+        std::lock_guard lock(slot->second.load->mutex);
+        slot->second.load->abandoned = true;
+    }
+    m_devices.erase(slot);
+}
+
 int MciInterpreter::sendString(const QString& command, QString* reply, int replyLength) {
     MciCommand parsed;
     if (const MciError error = MciCommand::parse(command, parsed); error != MciError::None)
         return mciCode(error);
-
-    if (parsed.verb == MciCommand::Verb::Open) {
-        if (!isMidiPath(parsed.device))
-            return mciCode(MciError::UnknownDeviceType);
-        const QString key = aliasKey(parsed.alias);
-        m_devices.erase(key);
-        if (!m_engine)
-            return mciCode(MciError::CannotOpen);
-        if (m_opening == Opening::InBackground) {
-            Slot slot;
-            try {
-                slot.loading =
-                    std::async(std::launch::async, [engine = m_engine.get(), path = parsed.device] {
-                        return engine->open(path);
-                    });
-            } catch (const std::system_error&) {
-                // No thread to spare: open here instead.
-            }
-            if (slot.loading.valid()) {
-                m_devices.emplace(key, std::move(slot));
-                return mciCode(MciError::None);
-            }
-        }
-        std::unique_ptr<MidiDevice> opened = m_engine->open(parsed.device);
-        if (!opened)
-            return mciCode(MciError::CannotOpen);
-        m_devices.emplace(key, Slot{std::move(opened), {}, false, false});
-        return mciCode(MciError::None);
-    }
+    if (parsed.verb == MciCommand::Verb::Open)
+        return open(parsed.device, parsed.alias);
+    if (parsed.verb == MciCommand::Verb::Close)
+        return close(parsed.device);
 
     const auto found = m_devices.find(aliasKey(parsed.device));
     if (found == m_devices.end())
         return mciCode(MciError::UnknownAlias);
     Slot& slot = found->second;
-    // close waits for a load, so that its answer is the device's.
-    if (!settle(slot, parsed.verb == MciCommand::Verb::Close)) {
-        // Still loading: note what is asked for. The answers are what the
-        // device will give once it is ready and has been told.
-        switch (parsed.verb) {
-        case MciCommand::Verb::Open:
-        case MciCommand::Verb::Close:
-            break;
-        case MciCommand::Verb::Play:
-            if (parsed.from && *parsed.from != 0)
-                return mciCode(MciError::BadParameter);
-            slot.seekWanted = slot.seekWanted || parsed.from.has_value();
-            slot.playWanted = true;
-            break;
-        case MciCommand::Verb::Stop:
-            slot.playWanted = false;
-            break;
-        case MciCommand::Verb::Seek:
-            slot.seekWanted = true;
-            break;
-        case MciCommand::Verb::Status:
-            if (reply)
-                *reply = modeWord(slot.playWanted ? MidiDevice::Mode::Playing
-                                                  : MidiDevice::Mode::Stopped)
-                             .left(std::max(replyLength, 0));
-            break;
-        }
-        return mciCode(MciError::None);
-    }
+    if (!settle(slot, std::chrono::milliseconds(0)))
+        return noteWhileLoading(slot, parsed, reply, replyLength);
     if (!slot.device) {
         // The open failed after all: as if it had failed at once.
         m_devices.erase(found);
         return mciCode(MciError::UnknownAlias);
     }
-    MidiDevice& target = *slot.device;
+    return carryOut(*slot.device, parsed, reply, replyLength);
+}
 
-    bool done = true;
-    switch (parsed.verb) {
-    case MciCommand::Verb::Open:
-        break;
-    case MciCommand::Verb::Close:
-        m_devices.erase(found);
-        break;
-    case MciCommand::Verb::Play:
-        if (parsed.from) {
-            // Positions other than the start are never sent and would need
-            // the piece's tempo map; refuse them rather than guess.
-            if (*parsed.from != 0)
-                return mciCode(MciError::BadParameter);
-            done = target.seekToStart();
+int MciInterpreter::open(const QString& path, const QString& alias) {
+    if (!isMidiPath(path))
+        return mciCode(MciError::UnknownDeviceType);
+    const QString key = aliasKey(alias);
+    if (const auto old = m_devices.find(key); old != m_devices.end())
+        remove(old);
+    if (!m_engine)
+        return mciCode(MciError::CannotOpen);
+    if (m_opening == Opening::InBackground) {
+        auto load = std::make_shared<Load>();
+        try {
+            std::thread([load, engine = m_engine, path] {
+                std::unique_ptr<MidiDevice> device = engine->open(path);
+                std::unique_lock lock(load->mutex);
+                if (load->abandoned) {
+                    lock.unlock();
+                    return; // nobody wants it: closed here, as it goes
+                }
+                load->device = std::move(device);
+                load->done = true;
+                load->finished.notify_all();
+            }).detach();
+            m_devices.emplace(key, Slot{nullptr, std::move(load), false, false});
+            return mciCode(MciError::None);
+        } catch (const std::system_error&) {
+            // No thread to spare: open here instead.
         }
-        done = done && target.play();
+    }
+    std::unique_ptr<MidiDevice> opened = m_engine->open(path);
+    if (!opened)
+        return mciCode(MciError::CannotOpen);
+    m_devices.emplace(key, Slot{std::move(opened), nullptr, false, false});
+    return mciCode(MciError::None);
+}
+
+int MciInterpreter::close(const QString& alias) {
+    const auto found = m_devices.find(aliasKey(alias));
+    if (found == m_devices.end())
+        return mciCode(MciError::UnknownAlias);
+    // The answer is the device's: an open that failed meanwhile has no alias.
+    const bool failed = settle(found->second, m_loadWait) && !found->second.device;
+    remove(found);
+    return mciCode(failed ? MciError::UnknownAlias : MciError::None);
+}
+
+int MciInterpreter::noteWhileLoading(Slot& slot, const MciCommand& command, QString* reply,
+                                     int replyLength) {
+    switch (command.verb) {
+    case MciCommand::Verb::Play:
+        if (command.from && *command.from != 0)
+            return mciCode(MciError::BadParameter);
+        slot.seekWanted = slot.seekWanted || command.from.has_value();
+        slot.playWanted = true;
         break;
     case MciCommand::Verb::Stop:
-        done = target.stop();
+        slot.playWanted = false;
         break;
     case MciCommand::Verb::Seek:
-        done = target.seekToStart();
+        slot.seekWanted = true;
         break;
     case MciCommand::Verb::Status:
-        if (reply)
-            *reply = modeWord(target.mode()).left(std::max(replyLength, 0));
+        answer(reply, replyLength,
+               slot.playWanted ? MidiDevice::Mode::Playing : MidiDevice::Mode::Stopped);
+        break;
+    case MciCommand::Verb::Open:
+    case MciCommand::Verb::Close:
+        break;
+    }
+    return mciCode(MciError::None);
+}
+
+int MciInterpreter::carryOut(MidiDevice& device, const MciCommand& command, QString* reply,
+                             int replyLength) {
+    bool done = true;
+    switch (command.verb) {
+    case MciCommand::Verb::Play:
+        if (command.from) {
+            // Positions other than the start are never sent and would need
+            // the piece's tempo map; refuse them rather than guess.
+            if (*command.from != 0)
+                return mciCode(MciError::BadParameter);
+            done = device.seekToStart();
+        }
+        done = done && device.play();
+        break;
+    case MciCommand::Verb::Stop:
+        done = device.stop();
+        break;
+    case MciCommand::Verb::Seek:
+        done = device.seekToStart();
+        break;
+    case MciCommand::Verb::Status:
+        answer(reply, replyLength, device.mode());
+        break;
+    case MciCommand::Verb::Open:
+    case MciCommand::Verb::Close:
         break;
     }
     return mciCode(done ? MciError::None : MciError::DeviceFailed);

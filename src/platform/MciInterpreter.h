@@ -1,11 +1,12 @@
 #pragma once
 
 #include "platform/Mci.h"
+#include "platform/MciCommand.h"
 #include "platform/MidiDevice.h"
 #include "platform/MidiEngine.h"
 
 #include <QString>
-#include <future>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -13,8 +14,7 @@ namespace hanashi {
 
 // Carries out command strings on MIDI devices kept by alias (aliases compare
 // without regard to case). An open on an alias that is in use closes the old
-// device first, so at most one device ever exists per alias, and two never
-// hold the audio output at once.
+// device first, so at most one device is ever addressed per alias.
 class MciInterpreter : public Mci {
 public:
     enum class Opening {
@@ -24,13 +24,17 @@ public:
         // once. Until the device is ready, play, stop and seek are noted and
         // carried out on it when it is; status answers what the device will
         // say then. If the open fails, the alias is gone, as if the open had
-        // failed at once. close, and an open on the alias, wait for the load.
-        // The engine's open then runs on that thread, for different aliases
-        // at the same time.
+        // failed at once. close, an open on the alias and the interpreter's
+        // end wait for the load, but never longer than loadWait: a load
+        // still running then is abandoned, and the device it makes is closed
+        // on the worker as soon as it exists.
         InBackground,
     };
 
-    explicit MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening = Opening::AtOnce);
+    static constexpr std::chrono::milliseconds DefaultLoadWait{300};
+
+    explicit MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening = Opening::AtOnce,
+                            std::chrono::milliseconds loadWait = DefaultLoadWait);
     ~MciInterpreter() override;
 
     int sendString(const QString& command, QString* reply, int replyLength) override;
@@ -39,7 +43,8 @@ public:
     // For tests and benchmarks.
     MidiDevice* device(const QString& alias) const;
     int deviceCount() const { return static_cast<int>(m_devices.size()); }
-    // Waits for every open still loading and settles it as a command would.
+    // Waits (up to the load wait) for every open still loading and settles
+    // it as a command would.
     void finishLoading();
 
     static QString modeWord(MidiDevice::Mode mode);
@@ -48,25 +53,38 @@ public:
     static bool isMidiPath(const QString& path);
 
 private:
+    struct Load;
+    // One alias: its device, or the load that will give it one.
     struct Slot {
         std::unique_ptr<MidiDevice> device;
-        // Valid while the device loads in the background; its destructor
-        // waits for the load.
-        std::future<std::unique_ptr<MidiDevice>> loading;
+        std::shared_ptr<Load> load; // set while loading
         // Asked for while loading.
         bool playWanted = false;
         bool seekWanted = false;
     };
-    using Slots = std::map<QString, Slot>;
 
-    // False while the slot is still loading (and wait is false); otherwise
-    // takes the loaded device and carries out what was asked for meanwhile.
-    static bool settle(Slot& slot, bool wait);
+    int open(const QString& path, const QString& alias);
+    int close(const QString& alias);
+    // play, stop, seek and status while the device still loads: noted, and
+    // answered as the device will answer.
+    static int noteWhileLoading(Slot& slot, const MciCommand& command, QString* reply,
+                                int replyLength);
+    static int carryOut(MidiDevice& device, const MciCommand& command, QString* reply,
+                        int replyLength);
 
-    // Declared first so that it outlives the devices it opened.
-    std::unique_ptr<MidiEngine> m_engine;
+    // True once the slot holds its outcome (a device, or none after a failed
+    // load), waiting up to wait for it; then what was asked for meanwhile has
+    // been carried out.
+    static bool settle(Slot& slot, std::chrono::milliseconds wait);
+    // Settles the slot within the load wait or gives its load up, then
+    // removes it and closes its device.
+    void remove(std::map<QString, Slot>::iterator slot);
+
+    // Shared with the workers, which may outlive the interpreter.
+    std::shared_ptr<MidiEngine> m_engine;
     Opening m_opening;
-    Slots m_devices;
+    std::chrono::milliseconds m_loadWait;
+    std::map<QString, Slot> m_devices;
 };
 
 } // namespace hanashi

@@ -13,6 +13,7 @@ std::unique_ptr<MidiDevice> FakeMidiEngine::open(const QString& path) {
 }
 
 void FakeMidiEngine::record(const QString& entry, FakeMidiDevice* device, bool alive) {
+    const std::lock_guard lock(m_mutex);
     m_journal.append(entry);
     if (!device)
         return;

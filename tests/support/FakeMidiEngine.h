@@ -5,6 +5,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <mutex>
 #include <vector>
 
 namespace hanashi {
@@ -23,9 +24,11 @@ public:
     void clearJournal() { m_journal.clear(); }
     const std::vector<FakeMidiDevice*>& liveDevices() const { return m_live; }
 
+    // Safe from any thread: the interpreter opens and closes on its workers.
     void record(const QString& entry, FakeMidiDevice* device = nullptr, bool alive = true);
 
 private:
+    std::mutex m_mutex;
     QStringList m_journal;
     std::vector<FakeMidiDevice*> m_live;
 };
