@@ -3,7 +3,9 @@
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
 #include "platform/FluidMidiEngine.h"
+#include "platform/LineReader.h"
 #include "platform/MidiFileInfo.h"
+#include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
 #include "toolkit/Picture.h"
 
@@ -11,7 +13,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace hanashi {
 
@@ -48,43 +55,64 @@ private:
         m_findings.push_back(Finding{severity, shown(name), line, message});
     }
 
+    QString path(const QString& name) const { return QDir(m_dir).filePath(name); }
+
     // Names the file that differs only in case, for a file that was not found.
     QString caseHint(const QString& name) const {
         const QStringList entries = QDir(m_dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         for (const QString& entry : entries) {
-            if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
                 return QStringLiteral(" (there is \"%1\", but file names are case-sensitive)")
                     .arg(entry);
         }
         return QString();
     }
 
-    // The bytes of a file, or a finding of the given severity saying why not.
-    std::optional<QByteArray> readFile(const QString& name, Severity severity,
-                                       const QString& whenMissing) {
-        const QFileInfo info(QDir(m_dir).filePath(name));
-        if (!info.exists()) {
-            add(severity, name, 0,
-                QStringLiteral("missing: %1%2").arg(whenMissing, caseHint(name)));
-            return std::nullopt;
+    // The file opened, or a finding of the given severity saying why not.
+    std::optional<PlainFile> openFile(const QString& name, Severity severity,
+                                      const QString& whenMissing) {
+        PlainFile::Failure failure;
+        std::optional<PlainFile> file = PlainFile::tryOpen(path(name), &failure);
+        if (!file)
+            add(severity, name, 0, whyNot(name, failure, whenMissing));
+        return file;
+    }
+
+    QString whyNot(const QString& name, const PlainFile::Failure& failure,
+                   const QString& whenMissing) const {
+        switch (failure.kind) {
+        case PlainFile::Failure::Kind::Missing:
+            return QStringLiteral("missing: %1%2").arg(whenMissing, caseHint(name));
+        case PlainFile::Failure::Kind::NotAFile:
+            return QStringLiteral("is %1, not a file").arg(failure.detail);
+        case PlainFile::Failure::Kind::Error:
+            break;
         }
-        if (info.isDir()) {
-            add(severity, name, 0, QStringLiteral("is a folder, not a file"));
-            return std::nullopt;
-        }
-        QFile file(info.filePath());
-        if (!file.open(QIODevice::ReadOnly)) {
-            add(severity, name, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-            return std::nullopt;
-        }
-        return file.readAll();
+        return QStringLiteral("cannot be read: %1").arg(lowerFirst(failure.detail));
+    }
+
+    static QString lowerFirst(QString text) {
+        if (!text.isEmpty())
+            text[0] = text[0].toLower();
+        return text;
     }
 
     std::optional<ScriptWalk> checkScript(const QString& name, const QString& whenMissing) {
-        const std::optional<QByteArray> bytes = readFile(name, Severity::Error, whenMissing);
-        if (!bytes)
+        std::optional<PlainFile> file = openFile(name, Severity::Error, whenMissing);
+        if (!file)
             return std::nullopt;
-        ScriptWalk walk = walkScript(*bytes, shown(name));
+        auto shared = std::make_shared<PlainFile>(std::move(*file));
+        LineReader reader([shared](char* buffer, std::int64_t capacity) {
+            return shared->read(buffer, capacity);
+        });
+        ScriptWalk walk;
+        try {
+            walk = walkScript(reader, shown(name));
+        } catch (const RuntimeError& error) {
+            add(Severity::Error, name, 0,
+                QStringLiteral("cannot be read to its end: %1").arg(error.message()));
+            return std::nullopt;
+        }
         for (Finding& finding : walk.findings)
             m_findings.push_back(std::move(finding));
         walk.findings.clear();
@@ -151,7 +179,7 @@ private:
     void checkEndingFile(const std::optional<ScriptWalk>& opening) {
         const QString name = QStringLiteral("end.dat");
         const bool branches = opening && opening->exitKind == LineKind::Branch;
-        if (!branches && !QFileInfo::exists(QDir(m_dir).filePath(name)))
+        if (!branches && !QFileInfo::exists(path(name)))
             return;
         const std::optional<ScriptWalk> ending = checkScript(
             name, QStringLiteral("the branch line %1:%2 opens it with %3 points or more, and "
@@ -168,15 +196,11 @@ private:
     void checkPictures() {
         for (int i = 0; i <= 9; ++i) {
             const QString name = QStringLiteral("0%1.bmp").arg(i);
-            const QString path = QDir(m_dir).filePath(name);
-            if (!QFileInfo::exists(path)) {
-                add(Severity::Error, name, 0,
-                    QStringLiteral("missing: the game stops at start-up without it%1")
-                        .arg(caseHint(name)));
+            if (!openFile(name, Severity::Error,
+                          QStringLiteral("the game stops at start-up without it")))
                 continue;
-            }
             try {
-                LoadPicture(path);
+                LoadPicture(path(name));
             } catch (const RuntimeError& error) {
                 add(Severity::Error, name, 0,
                     QStringLiteral("the game cannot load it and stops at start-up: %1")
@@ -187,18 +211,24 @@ private:
 
     void checkMusic() {
         const QString name = QStringLiteral("bgm.mid");
-        const std::optional<QByteArray> bytes =
-            readFile(name, Severity::Warning, QStringLiteral("the game runs without music"));
+        std::optional<PlainFile> file =
+            openFile(name, Severity::Warning, QStringLiteral("the game runs without music"));
+        if (!file)
+            return;
         const qint64 maxSize = FluidMidiEngine::Options{}.maxFileSize;
-        if (bytes && bytes->size() > maxSize)
+        const QString silent = QStringLiteral("the game runs without music");
+        QByteArray bytes;
+        try {
+            bytes = file->readAll(maxSize);
+        } catch (const RuntimeError&) {
             add(Severity::Warning, name, 0,
-                QStringLiteral("larger than %1 bytes: the game does not play it and runs "
-                               "without music")
-                    .arg(maxSize));
-        else if (bytes && !MidiFileInfo::parse(*bytes))
+                QStringLiteral("larger than %1 bytes, or unreadable: %2").arg(maxSize).arg(silent));
+            return;
+        }
+        if (!MidiFileInfo::parse(bytes))
             add(Severity::Warning, name, 0,
-                QStringLiteral("not a complete Standard MIDI File of format 0 or 1: the game runs "
-                               "without music"));
+                QStringLiteral("not a complete Standard MIDI File of format 0 or 1: %1")
+                    .arg(silent));
     }
 
     QString m_dir;
@@ -226,10 +256,35 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
     return checkGameData(dir.filePath(QStringLiteral("dat")), shownData);
 }
 
+namespace {
+
+// Why the folder's files cannot be looked up, if they cannot.
+std::optional<QString> unsearchable(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    DIR* listing = ::opendir(name.constData());
+    int error = listing ? 0 : errno;
+    if (listing)
+        ::closedir(listing);
+    if (!error && ::access(name.constData(), X_OK) != 0)
+        error = errno;
+    if (!error)
+        return std::nullopt;
+    QString reason = QString::fromLocal8Bit(std::strerror(error));
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return reason;
+}
+
+} // namespace
+
 std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir) {
     QString shown = shownDataDir;
     if (!shown.isEmpty() && !shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
+    // Every file would seem missing; say once what is wrong instead.
+    if (const std::optional<QString> reason = unsearchable(dataDir))
+        return {Finding{Finding::Severity::Error, shownDataDir, 0,
+                        QStringLiteral("cannot list %1: %2").arg(shown, *reason)}};
     return GameChecker(dataDir, shown).run();
 }
 

@@ -18,15 +18,6 @@ struct Line {
     bool badBytes = false;
 };
 
-std::vector<Line> readLines(LineReader& reader) {
-    std::vector<Line> lines;
-    while (!reader.atEnd()) {
-        QString text = reader.readLine();
-        lines.push_back(Line{std::move(text), reader.lineNumber(), reader.lastLineHadBadBytes()});
-    }
-    return lines;
-}
-
 // Enough of a line for the author to find it.
 QString quoted(const QString& text) {
     constexpr qsizetype Shown = 24;
@@ -44,18 +35,27 @@ bool holdsMarker(const QString& text) {
     return text.contains(BranchMarker) || text.contains(RestartMarker);
 }
 
-// Bytes that decode cleanly as UTF-8 and are not plain ASCII: most likely a
-// script saved as UTF-8 without the byte-order mark that would announce it.
-bool looksLikeUtf8(const QByteArray& bytes) {
+// Whether bytes are valid UTF-8, and whether any of them is not ASCII. A
+// script whose every line is valid UTF-8 and not all ASCII was most likely
+// saved as UTF-8 without the byte-order mark that would announce it. Lines
+// can be judged one by one: CR and LF never occur inside a UTF-8 character.
+struct Utf8Look {
+    bool valid = true;
     bool nonAscii = false;
-    for (const char c : bytes)
-        nonAscii = nonAscii || static_cast<unsigned char>(c) >= 0x80;
-    if (!nonAscii)
-        return false;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8(bytes);
-    return !utf8.hasError();
-}
+
+    void add(const QByteArray& line) {
+        bool wide = false;
+        for (const char c : line)
+            wide = wide || static_cast<unsigned char>(c) >= 0x80;
+        if (!wide || !valid)
+            return;
+        nonAscii = true;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(line);
+        valid = !utf8.hasError();
+    }
+    bool likely() const { return valid && nonAscii; }
+};
 
 class Walker {
 public:
@@ -64,7 +64,19 @@ public:
         , m_path(path) {}
 
     void add(Finding::Severity severity, int line, const QString& message) {
+        if (static_cast<int>(m_result.findings.size()) >= MaxFindingsPerScript - 1) {
+            ++m_untold;
+            return;
+        }
         m_result.findings.push_back(Finding{severity, m_path, line, message});
+    }
+
+    // The last finding, for those that did not fit.
+    void tellUntold() {
+        if (m_untold > 0)
+            m_result.findings.push_back(Finding{
+                Finding::Severity::Warning, m_path, 0,
+                QStringLiteral("%1 more findings in this file are not shown").arg(m_untold)});
     }
     void warning(int line, const QString& message) {
         add(Finding::Severity::Warning, line, message);
@@ -119,17 +131,9 @@ public:
                                      .arg(what, quoted(other)));
     }
 
-    void checkDeadLines(const std::vector<Line>& lines, std::size_t exitIndex) {
-        const Line& exit = lines[exitIndex];
-        int first = 0;
-        int last = 0;
-        for (std::size_t i = exitIndex + 1; i < lines.size(); ++i) {
-            if (lines[i].text.trimmed().isEmpty())
-                continue;
-            if (first == 0)
-                first = lines[i].number;
-            last = lines[i].number;
-        }
+    // The lines after the exit are never read; those with text are worth
+    // a word, as the author meant them to be read.
+    void deadLines(int exitLine, int first, int last) {
         if (first == 0)
             return;
         const QString range = first == last ? QStringLiteral("line %1").arg(first)
@@ -138,72 +142,118 @@ public:
                            .arg(range, m_result.exitKind == LineKind::Branch
                                            ? QStringLiteral("branch line")
                                            : QStringLiteral("restart line"))
-                           .arg(exit.number));
+                           .arg(exitLine));
     }
 
 private:
     ScriptWalk& m_result;
     QString m_path;
+    int m_untold = 0;
 };
+
+Line next(LineReader& reader) {
+    QString text = reader.readLine();
+    return Line{std::move(text), reader.lineNumber(), reader.lastLineHadBadBytes()};
+}
 
 } // namespace
 
-ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath) {
+ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
     ScriptWalk result;
     Walker walker(result, shownPath);
-    LineReader reader(bytes);
-    const std::vector<Line> lines = readLines(reader);
-    result.lineCount = static_cast<int>(lines.size());
+    Utf8Look utf8;
+    // Lines with bytes that are not valid: the first few are named, the rest
+    // counted, and all of them become one hint if the file looks like UTF-8.
+    constexpr int NamedBadLines = 20;
+    std::vector<Line> badLines;
+    int badCount = 0;
+    int cutFirst = 0;
+    int cutCount = 0;
+    int deadFirst = 0;
+    int deadLast = 0;
+    const auto look = [&](const Line& line) {
+        ++result.lineCount;
+        utf8.add(reader.lastLineBytes());
+        if (reader.lastLineWasCut() && cutCount++ == 0)
+            cutFirst = line.number;
+        if (line.badBytes && badCount++ < NamedBadLines)
+            badLines.push_back(line);
+    };
 
-    std::size_t i = 0;
-    for (; i < lines.size(); ++i) {
-        const Line& line = lines[i];
+    while (!reader.atEnd()) {
+        const Line line = next(reader);
+        look(line);
+        if (result.exitKind) {
+            // Every line, also those never read: they are still text the
+            // author wrote.
+            if (!line.text.trimmed().isEmpty()) {
+                deadFirst = deadFirst ? deadFirst : line.number;
+                deadLast = line.number;
+            }
+            continue;
+        }
         const LineKind kind = classifyLine(line.text);
         if (kind == LineKind::Branch || kind == LineKind::Restart) {
             walker.checkMarker(line, kind);
             result.exitKind = kind;
             result.exitLine = line.number;
-            break;
-        }
-        if (kind == LineKind::Question) {
+        } else if (kind == LineKind::Question) {
             // The answer line is read at once, whatever it holds.
-            const Line* answer = i + 1 < lines.size() ? &lines[i + 1] : nullptr;
-            walker.checkQuestion(line, answer);
-            if (answer)
-                ++i;
+            if (reader.atEnd()) {
+                walker.checkQuestion(line, nullptr);
+                continue;
+            }
+            const Line answer = next(reader);
+            look(answer);
+            walker.checkQuestion(line, &answer);
         }
     }
     if (result.exitKind)
-        walker.checkDeadLines(lines, i);
+        walker.deadLines(result.exitLine, deadFirst, deadLast);
+    if (cutCount > 0)
+        walker.warning(cutFirst,
+                       QStringLiteral("%1 longer than %2 bytes: only the start of %3 is read")
+                           .arg(cutCount == 1 ? QStringLiteral("a line")
+                                              : QStringLiteral("%1 lines, the first of them "
+                                                               "this one, are")
+                                                    .arg(cutCount))
+                           .arg(LineReader::MaxLineBytes)
+                           .arg(cutCount == 1 ? QStringLiteral("it") : QStringLiteral("each")));
 
-    // Every line, also those never read: they are still text the author wrote.
-    std::vector<const Line*> badLines;
-    for (const Line& line : lines) {
-        if (line.badBytes)
-            badLines.push_back(&line);
-    }
     const QString encoding =
         reader.isUtf8() ? QStringLiteral("UTF-8") : QStringLiteral("code page 932 (Shift-JIS)");
-    if (!badLines.empty() && !reader.isUtf8() && looksLikeUtf8(bytes)) {
+    if (badCount > 0 && !reader.isUtf8() && utf8.likely()) {
         walker.warning(
-            badLines.front()->number,
+            badLines.front().number,
             QStringLiteral("%1 of the %2 lines, the first of them this one, are not valid "
                            "%3 and show \"\uFFFD\": the file looks like UTF-8 without "
                            "a byte-order mark; save it as Shift-JIS, or as UTF-8 with "
                            "the mark")
-                .arg(badLines.size())
-                .arg(lines.size())
+                .arg(badCount)
+                .arg(result.lineCount)
                 .arg(encoding));
     } else {
-        for (const Line* line : badLines)
-            walker.warning(line->number,
+        for (const Line& line : badLines)
+            walker.warning(line.number,
                            QStringLiteral("bytes that are not valid %1 show as \"\uFFFD\": %2")
-                               .arg(encoding, quoted(line->text)));
+                               .arg(encoding, quoted(line.text)));
+        if (badCount > NamedBadLines)
+            walker.warning(badLines.back().number,
+                           QStringLiteral("%1 more lines after this one hold bytes that are not "
+                                          "valid %2")
+                               .arg(badCount - NamedBadLines)
+                               .arg(encoding));
     }
-    // Keep the findings in line order.
+    // Keep the findings in line order, the count of those untold last.
     std::stable_sort(result.findings.begin(), result.findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    walker.tellUntold();
     return result;
+}
+
+ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath) {
+    LineReader reader(bytes);
+    return walkScript(reader, shownPath);
 }
 
 } // namespace hanashi

@@ -25,7 +25,15 @@ struct ScriptWalk {
     int questions = 0;
 };
 
-// shownPath names the file in the findings.
+class LineReader;
+
+// shownPath names the file in the findings. The reader is read to its end,
+// a line at a time, so that a file of any size is walked in bounded memory:
+// the findings are capped too. Throws RuntimeError when reading fails.
+ScriptWalk walkScript(LineReader& reader, const QString& shownPath);
 ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath);
+
+// The most findings one script gives; the rest are counted in a last one.
+constexpr int MaxFindingsPerScript = 100;
 
 } // namespace hanashi

@@ -39,6 +39,33 @@ QString PlainFile::describeKind(unsigned mode) {
 }
 
 PlainFile PlainFile::open(const QString& path) {
+    Failure failure;
+    std::optional<PlainFile> file = tryOpen(path, &failure);
+    if (!file)
+        throw RuntimeError(failure.message);
+    return std::move(*file);
+}
+
+std::optional<PlainFile> PlainFile::tryOpen(const QString& path, Failure* failure) {
+    const auto fail = [&](Failure::Kind kind, const QString& detail) {
+        if (failure) {
+            failure->kind = kind;
+            failure->detail = detail;
+            switch (kind) {
+            case Failure::Kind::Missing:
+                failure->message = QStringLiteral("File not found: %1").arg(path);
+                break;
+            case Failure::Kind::NotAFile:
+                failure->message =
+                    QStringLiteral("Cannot open %1: it is %2, not a file").arg(path, detail);
+                break;
+            case Failure::Kind::Error:
+                failure->message = QStringLiteral("Cannot open %1: %2").arg(path, detail);
+                break;
+            }
+        }
+        return std::nullopt;
+    };
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK: opening a named pipe that nobody writes to, or a device,
     // returns at once instead of waiting; plain files ignore the flag.
@@ -46,24 +73,22 @@ PlainFile PlainFile::open(const QString& path) {
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
-            throw RuntimeError(QStringLiteral("File not found: %1").arg(path));
+            return fail(Failure::Kind::Missing, reason(error));
         // A socket cannot be opened at all; name it rather than say ENXIO.
         struct stat info {};
         if (error == ENXIO && ::stat(name.constData(), &info) == 0)
-            throw RuntimeError(QStringLiteral("Cannot open %1: it is %2, not a file")
-                                   .arg(path, describeKind(info.st_mode)));
-        throw RuntimeError(QStringLiteral("Cannot open %1: %2").arg(path, reason(error)));
+            return fail(Failure::Kind::NotAFile, describeKind(info.st_mode));
+        return fail(Failure::Kind::Error, reason(error));
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        throw RuntimeError(QStringLiteral("Cannot open %1: %2").arg(path, reason(error)));
+        return fail(Failure::Kind::Error, reason(error));
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw RuntimeError(QStringLiteral("Cannot open %1: it is %2, not a file")
-                               .arg(path, describeKind(info.st_mode)));
+        return fail(Failure::Kind::NotAFile, describeKind(info.st_mode));
     }
     return PlainFile(path, fd, static_cast<std::int64_t>(info.st_size));
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace hanashi {
 
@@ -14,9 +15,21 @@ namespace hanashi {
 // file and says what it is.
 class PlainFile {
 public:
-    // Throws RuntimeError: "File not found: PATH", "Cannot open PATH: it is
-    // a named pipe, not a file", "Cannot open PATH: REASON", ...
+    // Why a file did not open.
+    struct Failure {
+        enum class Kind { Missing, NotAFile, Error };
+        Kind kind = Kind::Error;
+        // For NotAFile what it is ("a named pipe"), else the system's reason.
+        QString detail;
+        // The whole message: "File not found: PATH", "Cannot open PATH: it
+        // is a named pipe, not a file", "Cannot open PATH: REASON".
+        QString message;
+    };
+
+    // Throws RuntimeError with the failure's message.
     static PlainFile open(const QString& path);
+    // The same without throwing: null, and failure filled in, when it fails.
+    static std::optional<PlainFile> tryOpen(const QString& path, Failure* failure);
 
     PlainFile(PlainFile&& other) noexcept;
     PlainFile& operator=(PlainFile&& other) noexcept;

@@ -3,8 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace hanashi;
 
@@ -17,13 +19,13 @@ struct CheckRun {
 };
 
 // Runs the built hanashi-check as a user would, with no display at all.
-CheckRun runCheck(const QStringList& args) {
+CheckRun runCheck(const QStringList& args, const QString& program = HANASHI_CHECK_EXE) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(name);
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(HANASHI_CHECK_EXE), args);
+    process.start(program, args);
     CheckRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
@@ -110,4 +112,31 @@ TEST(CheckTool, ExitsTwoOnAUsageError) {
     EXPECT_TRUE(help.out.startsWith("Usage: hanashi-check DIR\n"));
     for (const char* word : {"error", "warning", "note", "Exit status"})
         EXPECT_TRUE(help.out.contains(word)) << word;
+}
+
+// A folder that may be listed but not searched makes every file look missing
+// (and each "differ only in case" from itself); it is named once instead.
+// Root searches anything, so the check then runs as nobody.
+TEST(CheckTool, NamesAGameFolderItCannotSearch) {
+    GameFolder game;
+    makePlayable(game);
+    const QString dat = game.dataFolder();
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    for (QString folder = game.programFolder(); folder != QDir::rootPath();
+         folder = QFileInfo(folder).path())
+        QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther);
+    ASSERT_TRUE(QFile::setPermissions(game.programFolder(), all));
+    ASSERT_TRUE(
+        QFile::setPermissions(dat, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    const CheckRun run = geteuid() == 0
+                             ? runCheck({"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                         HANASHI_CHECK_EXE, game.programFolder()},
+                                        QStringLiteral("setpriv"))
+                             : runCheck({game.programFolder()});
+    QFile::setPermissions(dat, all);
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out.section('\n', 0, 0), game.programFolder() + "/dat: error: cannot list " +
+                                               game.programFolder() + "/dat/: permission denied");
+    EXPECT_FALSE(run.out.contains("case-sensitive")) << run.out.toStdString();
 }

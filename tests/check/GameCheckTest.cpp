@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace hanashi;
 
@@ -100,8 +101,30 @@ TEST_F(GameCheck, PicturesTheGameCannotLoadAreErrors) {
                                      "start-up: Invalid picture"));
     EXPECT_TRUE(errors[0].contains("not a Windows bitmap"));
     EXPECT_TRUE(errors[1].startsWith("game/dat/07.bmp: error: the game cannot load it"));
-    EXPECT_TRUE(errors[2].contains("09.bmp: error: the game cannot load it"));
-    EXPECT_TRUE(errors[2].contains("folder"));
+    EXPECT_EQ(errors[2], "game/dat/09.bmp: error: is a folder, not a file");
+}
+
+// Whatever stands under a file's name is judged without waiting on it or
+// reading it: a named pipe nobody writes to would hang the check, and a link
+// to an endless device would fill the memory.
+TEST_F(GameCheck, NamesEveryFileThatIsNoPlainFile) {
+    const QDir dat(game.dataFolder());
+    for (const char* name : {"opn.dat", "03.bmp", "bgm.mid"}) {
+        game.removeData(name);
+        ASSERT_EQ(mkfifo(QFile::encodeName(dat.filePath(name)).constData(), 0600), 0);
+    }
+    for (const char* name : {"end.dat", "05.bmp"}) {
+        game.removeData(name);
+        ASSERT_TRUE(QFile::link("/dev/zero", dat.filePath(name)));
+    }
+    QStringList all;
+    for (const Finding& f : check())
+        all << f.toText();
+    EXPECT_EQ(all, QStringList({"game/dat/opn.dat: error: is a named pipe, not a file",
+                                "game/dat/end.dat: error: is a character device, not a file",
+                                "game/dat/03.bmp: error: is a named pipe, not a file",
+                                "game/dat/05.bmp: error: is a character device, not a file",
+                                "game/dat/bgm.mid: warning: is a named pipe, not a file"}));
 }
 
 // The game plays in silence without a usable tune: a warning, never an error.
