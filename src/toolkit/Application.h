@@ -13,6 +13,9 @@ class RuntimeError;
 // with status 1.
 class Application : public QApplication {
 public:
+    // Without a display, Qt's platform plugin ends the process with abort()
+    // and a page of text. Instead, a machine that has none ends with one line
+    // on stderr and status 1, and so does a display that cannot be reached.
     Application(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
