@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QResizeEvent>
+#include <xcb/xcb.h>
 
 namespace hanashi {
 
@@ -28,6 +29,21 @@ void Form::setBackColor(Colour colour) {
 void Form::resizeEvent(QResizeEvent* event) {
     changeSpace([&](ScaleSpace& s) { s.setPixelSize(event->size()); });
     dispatch([this] { Form_Resize(); });
+}
+
+bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    // On X11 a window can be destroyed by any client (a task manager's
+    // "kill window"), and Qt then only sees it disappear. Wayland has no
+    // such thing: a compositor asks to close.
+    if (eventType == "xcb_generic_event_t") {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY &&
+            reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == winId()) {
+            std::int16_t cancel = 0;
+            dispatch([&] { Form_Unload(cancel); });
+        }
+    }
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

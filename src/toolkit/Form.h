@@ -28,6 +28,9 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Another program can destroy the window outright (no close request):
+    // that ends the program as a close would.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     Colour m_backColor;
