@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
+#include <glib.h>
 
 namespace hanashi {
 
@@ -16,6 +17,8 @@ namespace {
 void ignoreFluidMessage(int, const char*, void*) {}
 
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void ignoreGlibMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 } // namespace
 
@@ -32,6 +35,12 @@ void FluidMidiEngine::silenceLibraries() {
         fluid_set_log_function(level, ignoreFluidMessage, nullptr);
     // libasound prints its own lines when there is no sound card.
     snd_lib_error_set_handler(ignoreAlsaMessage);
+    // FluidSynth hands a SoundFont it cannot read to libinstpatch, whose
+    // failed assertions on a corrupt file go through GLib's log, under no
+    // domain of their own.
+    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_RECURSION);
+    for (const char* domain : {static_cast<const char*>(nullptr), "libInstPatch"})
+        g_log_set_handler(domain, levels, ignoreGlibMessage, nullptr);
 }
 
 QStringList FluidMidiEngine::soundFontsFor(const QString& tunePath) const {
