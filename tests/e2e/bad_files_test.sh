@@ -44,6 +44,22 @@ opn_binary_garbage() {
         >"$1/opn.dat"
 }
 
+# Files that are no plain file: a named pipe that nobody writes to would keep
+# a reader waiting for good, and an endless device would fill the memory.
+opn_named_pipe() { rm "$1/opn.dat" && mkfifo "$1/opn.dat"; }
+opn_dev_zero() { ln -sf /dev/zero "$1/opn.dat"; }
+
+# A plain script of some hundred MB, made here and never stored: the game
+# reads only what it shows, so its memory must not grow with the file. The
+# checker walks all of it, in bounded memory too.
+HUGE_MB=${HANASHI_E2E_HUGE_MB:-300}
+opn_huge() {
+    local line
+    line=$(printf '長い長い話の一行、まだまだ続く。' | iconv -f UTF-8 -t CP932) || return 1
+    yes "$line"$'\r' | head -c $((HUGE_MB * 1024 * 1024)) >"$1/opn.dat"
+    (($(stat -c %s "$1/opn.dat") == HUGE_MB * 1024 * 1024))
+}
+
 # The header stays whole, half the pixel rows are gone.
 bmp_truncated() {
     local size
@@ -60,6 +76,8 @@ bmp_is_png() {
         >"$1/03.bmp"
 }
 bmp_missing() { rm "$1/05.bmp"; }
+bmp_named_pipe() { rm "$1/03.bmp" && mkfifo "$1/03.bmp"; }
+bmp_dev_zero() { ln -sf /dev/zero "$1/03.bmp"; }
 
 mid_zero_bytes() { : >"$1/bgm.mid"; }
 # The header and the start of the track, the rest cut off.
@@ -70,6 +88,13 @@ mid_truncated() {
 }
 mid_text() { printf 'This is not a tune.\r\nNor is this line.\r\n' >"$1/bgm.mid"; }
 mid_missing() { rm "$1/bgm.mid"; }
+mid_named_pipe() { rm "$1/bgm.mid" && mkfifo "$1/bgm.mid"; }
+mid_dev_zero() { ln -sf /dev/zero "$1/bgm.mid"; }
+
+# SoundFonts beside the tune come first; ones that cannot be used are passed
+# over for the system's, and FluidSynth's complaints stay off the terminal.
+sf_corrupt() { { printf 'RIFF\xff\xff\x00\x00sfbkLIST'; head -c 4096 /dev/urandom; } >"$1/a.sf2"; }
+sf_named_pipe() { mkfifo "$1/a.sf2"; }
 
 # --- the two outcomes ----------------------------------------------------
 
@@ -88,11 +113,99 @@ expect_plays() {
         sleep 0.1
     done
     # Music is heard only from a tune that is whole.
-    if [[ $name == intact ]]; then
+    if [[ $name == intact || $name == sf_* || $name == opn_huge ]]; then
         (($(game_streams) == 1)) || bad "the game plays no music into the sink" || return 1
     elif [[ $name == mid_* ]]; then
         (($(game_streams) == 0)) || bad "a stream plays into the sink from a broken tune" || return 1
     fi
+    expect_quiet || return 1
+    PEAK_KB=$(peak_rss_kb)
+    [[ $name == intact ]] && INTACT_PEAK_KB=$PEAK_KB
+    end_with_end_button
+}
+
+INTACT_PEAK_KB=
+PEAK_KB=
+
+# The game's peak resident memory so far, in kB.
+peak_rss_kb() {
+    awk '/^VmHWM:/ {print $2}' "/proc/$GAME_PID/status" 2>/dev/null
+}
+
+# The huge script plays like the intact game, and the game's memory stays
+# within 20 MB of the intact game's: the file is some hundred MB.
+expect_huge_plays() {
+    expect_plays opn_huge || return 1
+    [[ -n $INTACT_PEAK_KB ]] || bad "no peak memory of the intact game to compare with" || return 1
+    echo "    peak RSS: ${PEAK_KB} kB with a ${HUGE_MB} MB script, ${INTACT_PEAK_KB} kB intact"
+    ((PEAK_KB <= INTACT_PEAK_KB + 20 * 1024)) ||
+        bad "peak RSS ${PEAK_KB} kB, more than 20 MB over the intact game's" || return 1
+    local check status peak
+    check=$(dirname "$HANASHI_EXE")/hanashi-check
+    [[ -x $check ]] || { echo "    (no hanashi-check beside the game: not checked)"; return 0; }
+    /usr/bin/time -f %M -o "$E2E_TMP/check.peak" timeout 600 "$check" "$E2E_TMP/opn_huge" \
+        >"$E2E_TMP/check.out" 2>&1
+    status=$?
+    peak=$(tail -n 1 "$E2E_TMP/check.peak")
+    echo "    hanashi-check: status $status, peak RSS ${peak} kB, $(tail -n 1 "$E2E_TMP/check.out")"
+    # One finding: the script never branches. What matters is that it ends.
+    ((status == 1)) && grep -q 'no branch line' "$E2E_TMP/check.out" ||
+        bad "hanashi-check said otherwise: $(head -c 600 "$E2E_TMP/check.out")" || return 1
+    ((peak <= 100 * 1024)) || bad "hanashi-check needed ${peak} kB for the huge script"
+}
+
+# --- the machine -----------------------------------------------------------
+
+# No display at all, or one that cannot be reached: one line on stderr
+# naming the variables, status 1, never a signal.
+no_display() {
+    local dir=$E2E_TMP/no_display display=$1
+    make_game "$dir" || bad "could not make the game folder" || return 1
+    if [[ $display == none ]]; then
+        env -u DISPLAY -u WAYLAND_DISPLAY "$dir/hanashi" >"$dir.stdout" 2>"$dir.stderr" </dev/null &
+    else
+        env -u WAYLAND_DISPLAY DISPLAY=:$display "$dir/hanashi" >"$dir.stdout" 2>"$dir.stderr" \
+            </dev/null &
+    fi
+    GAME_PID=$!
+    GAME_ERR=$dir.stderr
+    wait_exit 10000 || bad "still running 10 s after starting without a display" || return 1
+    ((GAME_STATUS == 1)) || bad "exit status $GAME_STATUS, not 1" || return 1
+    (($(wc -l <"$GAME_ERR") == 1)) || bad "not one line on stderr: $(head -c 600 "$GAME_ERR")" ||
+        return 1
+    grep -q DISPLAY "$GAME_ERR" && grep -q WAYLAND_DISPLAY "$GAME_ERR" ||
+        bad "stderr names neither variable: $(cat "$GAME_ERR")" || return 1
+    echo "    said: $(cat "$GAME_ERR")"
+}
+
+# Another program destroys the window outright: the game ends as on a
+# close, the music stopped, status 0.
+window_destroyed() {
+    make_game "$E2E_TMP/window_destroyed" || bad "could not make the game folder" || return 1
+    start_game "$E2E_TMP/window_destroyed"
+    need_window Form1 || return 1
+    wait_for 10000 eval '(($(game_streams) == 1))' || bad "no music before the window went" ||
+        return 1
+    xdotool windowclose "$WINDOW"
+    wait_exit 1000 || bad "still running 1 s after the window was destroyed" || return 1
+    ((GAME_STATUS == 0)) || bad "exit status $GAME_STATUS, not 0"
+}
+
+# The sound server goes away in the middle of the game: the game plays on,
+# silent and quiet, and End still answers at once.
+sound_server_gone() {
+    make_game "$E2E_TMP/sound_server_gone" || bad "could not make the game folder" || return 1
+    start_game "$E2E_TMP/sound_server_gone"
+    need_window Form1 || return 1
+    wait_for 10000 eval '(($(game_streams) == 1))' || bad "no music before the server went" ||
+        return 1
+    kill -KILL "$SOUND_PID" && wait "$SOUND_PID" 2>/dev/null
+    SOUND_PID=
+    local until=$(($(now_ms) + 2500))
+    while (($(now_ms) < until)); do
+        game_running || { wait_exit 0; bad "the game ended, status $GAME_STATUS"; return 1; }
+        sleep 0.1
+    done
     expect_quiet || return 1
     end_with_end_button
 }
@@ -123,7 +236,9 @@ check_case() {
     make_game "$dir" || bad "could not make the game folder" || return 1
     "$breaker" "$dir/dat" || bad "could not break the folder" || return 1
     start_game "$dir"
-    if [[ $expected == plays ]]; then
+    if [[ $breaker == opn_huge ]]; then
+        expect_huge_plays
+    elif [[ $expected == plays ]]; then
         expect_plays "$breaker"
     else
         expect_error "$dir/dat/$file"
@@ -139,19 +254,28 @@ cases=(
     "opn_invalid_cp932      plays   -"
     "opn_ten_mb_line        plays   -"
     "opn_binary_garbage     plays   -"
+    "opn_huge               plays   -"
     "opn_missing            error   opn.dat"
     "opn_folder             error   opn.dat"
     "opn_unreadable         error   opn.dat"
+    "opn_named_pipe         error   opn.dat"
+    "opn_dev_zero           error   opn.dat"
     "bmp_truncated          error   03.bmp"
     "bmp_cut_in_header      error   03.bmp"
     "bmp_wrong_magic        error   03.bmp"
     "bmp_wrong_header_size  error   03.bmp"
     "bmp_is_png             error   03.bmp"
     "bmp_missing            error   05.bmp"
+    "bmp_named_pipe         error   03.bmp"
+    "bmp_dev_zero           error   03.bmp"
     "mid_zero_bytes         plays   -"
     "mid_truncated          plays   -"
     "mid_text               plays   -"
     "mid_missing            plays   -"
+    "mid_named_pipe         plays   -"
+    "mid_dev_zero           plays   -"
+    "sf_corrupt             plays   -"
+    "sf_named_pipe          plays   -"
 )
 
 for row in "${cases[@]}"; do
@@ -160,4 +284,11 @@ for row in "${cases[@]}"; do
     [[ $file == - ]] || label+=" naming $file"
     run_case "$label" check_case "$breaker" "$expected" "$file"
 done
+rm -f "$E2E_TMP/opn_huge/dat/opn.dat"
+
+run_case "no display: one line, status 1" no_display none
+run_case "a display that cannot be reached: one line, status 1" no_display 1999
+run_case "window destroyed by another program: status 0" window_destroyed
+# Last: it takes the sound server away.
+run_case "sound server gone mid-game: plays on silently" sound_server_gone
 e2e_summary
