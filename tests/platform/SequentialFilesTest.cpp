@@ -4,7 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace hanashi;
 
@@ -71,6 +76,30 @@ TEST(SequentialFiles, FailuresNameTheFileAndTheReason) {
     const QString folderError = errorOf([&] { files.open(1, folder); });
     EXPECT_TRUE(folderError.contains(folder) && folderError.contains("folder"))
         << folderError.toStdString();
+
+    // Neither waits nor reads: a pipe nobody writes to, an endless device,
+    // and a link to a socket, which cannot be opened at all.
+    const QString pipe = dir.filePath("pipe.dat");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { files.open(1, pipe); }),
+              "Cannot open " + pipe + ": it is a named pipe, not a file");
+    const QString zero = dir.filePath("zero.dat");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    EXPECT_EQ(errorOf([&] { files.open(1, zero); }),
+              "Cannot open " + zero + ": it is a character device, not a file");
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(dir.filePath("socket"));
+    ASSERT_LT(socketPath.size(), static_cast<qsizetype>(sizeof address.sun_path));
+    std::memcpy(address.sun_path, socketPath.constData(), static_cast<size_t>(socketPath.size()));
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const QString socketLink = dir.filePath("socket.dat");
+    ASSERT_TRUE(QFile::link(dir.filePath("socket"), socketLink));
+    EXPECT_EQ(errorOf([&] { files.open(1, socketLink); }),
+              "Cannot open " + socketLink + ": it is a socket, not a file");
+    ::close(socket);
+    EXPECT_EQ(files.openCount(), 0);
 }
 
 TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {

@@ -3,7 +3,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <climits>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace hanashi;
 
@@ -55,5 +58,33 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
     for (const QString& path : {png, garbage.fileName(), dir.path()}) {
         const QString error = errorLoading(path);
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    }
+}
+
+// A header can claim any size; the arithmetic that judges it must not
+// overflow (the sanitizers would stop this test), and nothing of that size
+// is ever allocated.
+TEST(LoadPicture, AHeaderClaimingAHugePictureIsRefusedWithoutOverflow) {
+    const auto bitmap = [](qint32 width, qint32 height, quint16 bits) {
+        QByteArray bytes(54, '\0');
+        bytes[0] = 'B';
+        bytes[1] = 'M';
+        qToLittleEndian<quint32>(54, bytes.data() + 10);
+        qToLittleEndian<quint32>(40, bytes.data() + 14);
+        qToLittleEndian<qint32>(width, bytes.data() + 18);
+        qToLittleEndian<qint32>(height, bytes.data() + 22);
+        qToLittleEndian<quint16>(1, bytes.data() + 26);
+        qToLittleEndian<quint16>(bits, bytes.data() + 28);
+        return bytes + QByteArray(64, '\x7f');
+    };
+    for (const auto& [width, height] : {std::pair{INT32_MAX, INT32_MAX},
+                                        std::pair{INT32_MAX, INT32_MIN}, std::pair{65536, 65536}}) {
+        try {
+            decodeBitmap(bitmap(width, height, 32), "big.bmp");
+            ADD_FAILURE() << width << " x " << height << " was decoded";
+        } catch (const RuntimeError& e) {
+            EXPECT_TRUE(e.message().contains("larger than the game takes"))
+                << e.message().toStdString();
+        }
     }
 }
