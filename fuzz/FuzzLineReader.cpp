@@ -1,6 +1,7 @@
 // The script line reader on arbitrary bytes: CR and LF anywhere, lines of any
 // length, with or without the UTF-8 mark. The reader's lines are checked
-// against a plain splitter written from its contract.
+// against a plain splitter written from its contract, and read again through
+// a small buffer filled a few bytes at a time, which must change nothing.
 
 #include "FuzzCheck.h"
 #include "platform/Cp932.h"
@@ -8,6 +9,8 @@
 
 #include <QList>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
 
 using hanashi::LineReader;
 
@@ -63,5 +66,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(reader.readLine().isEmpty());
     FUZZ_CHECK(reader.atEnd() && !reader.lastLineHadBadBytes());
     FUZZ_CHECK(reader.lineNumber() == expected.size());
+
+    // The same input through a buffer of 4 to 32 bytes, filled 1 to 7 bytes
+    // at a time, both picked from the input's size.
+    const std::int64_t bufferBytes = 4 + static_cast<std::int64_t>(size % 29);
+    const qsizetype chunk = 1 + static_cast<qsizetype>(size / 29 % 7);
+    qsizetype at = 0;
+    LineReader pieces(
+        [&](char* out, std::int64_t room) {
+            const qsizetype n = std::min<qsizetype>({chunk, room, bytes.size() - at});
+            std::memcpy(out, bytes.constData() + at, static_cast<size_t>(n));
+            at += n;
+            return static_cast<std::int64_t>(n);
+        },
+        bufferBytes);
+    LineReader again(bytes);
+    FUZZ_CHECK(pieces.isUtf8() == utf8);
+    while (!again.atEnd()) {
+        FUZZ_CHECK(!pieces.atEnd());
+        FUZZ_CHECK(pieces.readLine() == again.readLine());
+        FUZZ_CHECK(pieces.lastLineHadBadBytes() == again.lastLineHadBadBytes());
+    }
+    FUZZ_CHECK(pieces.atEnd());
     return 0;
 }

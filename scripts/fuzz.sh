@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 seconds=${HANASHI_FUZZ_SECONDS:-15}
-all=(cp932 line_reader line_kind mci)
+all=(cp932 line_reader line_kind mci picture midi)
 targets=("${@:-${all[@]}}")
 
 cmake --preset fuzz >/dev/null
