@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <vector>
 
 namespace hanashi {
 
@@ -94,9 +95,11 @@ Fom::Fom(const FomServices& services)
     QstHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LBlHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    setTabOrder(EndCom.widget(), QstHscl.widget());
-    setTabOrder(QstHscl.widget(), LBlHscl.widget());
-    setTabOrder(LBlHscl.widget(), HelpCom.widget());
+    applyTabOrder();
+    // The window opens with the focus on Help: a stray Space there only opens
+    // the help page, where on End it would end the game. Return clicks no
+    // button of this window.
+    HelpCom.widget()->setFocus();
 
     wireHandlers();
 }
@@ -120,6 +123,17 @@ void Fom::wireHandlers() {
     QstHscl.setScrollHandler([this] { m_story.QstHscl_Scroll(); });
     EndCom.setClickHandler([this] { EndCom_Click(); });
     HelpCom.setClickHandler([this] { HelpCom_Click(); });
+}
+
+void Fom::applyTabOrder() {
+    // Labels take no focus, so only these are in the cycle; the elements of
+    // E follow one another in index order.
+    std::vector<QWidget*> order{EndCom.widget(), QstPic.hostWidget(), QstHscl.widget(),
+                                LBlHscl.widget(), KazariPic.hostWidget()};
+    E.forEach([&](PictureBox& element) { order.push_back(element.hostWidget()); });
+    order.push_back(HelpCom.widget());
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void Fom::Form_Load() {
@@ -151,6 +165,7 @@ void Fom::Form_Load() {
         element.Move(0, i, 1, 1);
         element.show();
     }
+    applyTabOrder();
     QstHscl.setValue(10);
     LBlHscl.setValue(1500);
 }

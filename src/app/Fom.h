@@ -79,6 +79,7 @@ public:
 
 private:
     void wireHandlers();
+    void applyTabOrder();
 
     FomServices m_services;
     SequentialFiles m_files;

@@ -10,9 +10,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -316,4 +318,62 @@ TEST_F(App, HelpHandsTheDesktopTheLocalPageAndLeavesTheRoundRunning) {
     EXPECT_TRUE(game.endStatuses.empty());
     w.QstTim.fire();
     EXPECT_EQ(w.QstShp.width(), barWidth + 1);
+}
+
+TEST_F(App, TheWindowOpensWithTheFocusOnHelpWhereReturnAndSpaceCannotEndTheGame) {
+    Game game;
+    Fom& w = game.started();
+    // As a window manager gives a new window the keyboard.
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.isActiveWindow());
+    ASSERT_EQ(QApplication::focusWidget(), w.HelpCom.widget());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(game.opened.empty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(game.opened.size(), 1u);
+    EXPECT_TRUE(game.endStatuses.empty());
+    EXPECT_TRUE(w.LBlTim.isEnabled());
+}
+
+// Labels never take the focus, and neither does what is not on the screen:
+// the countdown area outside a round, and the picture holders E, which have
+// no pixel.
+TEST_F(App, TabFollowsTheWindowsOrderOverTheControlsOnTheScreen) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No});
+    Fom& w = game.started();
+    std::map<const QWidget*, std::string> names{{w.EndCom.widget(), "EndCom"},
+                                                {w.QstPic.hostWidget(), "QstPic"},
+                                                {w.QstHscl.widget(), "QstHscl"},
+                                                {w.LBlHscl.widget(), "LBlHscl"},
+                                                {w.KazariPic.hostWidget(), "KazariPic"},
+                                                {w.HelpCom.widget(), "HelpCom"},
+                                                {w.LBl.widget(), "LBl"},
+                                                {w.ScrLBl.widget(), "ScrLBl"},
+                                                {w.QstLbl(0).widget(), "QstLbl(0)"},
+                                                {w.QstLbl(1).widget(), "QstLbl(1)"},
+                                                {w.LBlHsclLBl.widget(), "LBlHsclLBl"},
+                                                {w.QstHsclLBl.widget(), "QstHsclLBl"}};
+    w.E.forEach(
+        [&](PictureBox& e) { names[e.hostWidget()] = "E(" + std::to_string(e.index()) + ")"; });
+    // Tab from Help round to Help.
+    const auto cycle = [&] {
+        std::vector<std::string> seen;
+        while (seen.size() < 30 && (seen.empty() || seen.back() != "HelpCom")) {
+            QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
+            const auto it = names.find(w.focusWidget());
+            seen.push_back(it == names.end() ? "?" : it->second);
+        }
+        return seen;
+    };
+    ASSERT_EQ(w.focusWidget(), w.HelpCom.widget());
+    EXPECT_EQ(cycle(),
+              (std::vector<std::string>{"EndCom", "QstHscl", "LBlHscl", "KazariPic", "HelpCom"}));
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"EndCom", "QstPic", "QstHscl", "LBlHscl",
+                                                 "KazariPic", "HelpCom"}));
 }
