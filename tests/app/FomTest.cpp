@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 using namespace hanashi;
@@ -376,4 +377,74 @@ TEST_F(App, TabFollowsTheWindowsOrderOverTheControlsOnTheScreen) {
     ASSERT_TRUE(game.inQuestion());
     EXPECT_EQ(cycle(), (std::vector<std::string>{"EndCom", "QstPic", "QstHscl", "LBlHscl",
                                                  "KazariPic", "HelpCom"}));
+}
+
+// 1 answers from the upper slot and 2 from the lower, whichever answer the
+// draw put there, on the main row or the keypad, wherever the focus is (here
+// a scroll bar, which has keys of its own).
+TEST_F(App, KeysOneAndTwoChooseTheAnswersInTheUpperAndLowerSlotsAsAClickWould) {
+    struct Case {
+        float draw; // below 0.5 puts answer 0 in the upper slot
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString chosen;
+        std::int16_t score;
+    };
+    for (const Case& c : {Case{0.25f, Qt::Key_1, Qt::NoModifier, Yes, 100},
+                          Case{0.25f, Qt::Key_2, Qt::KeypadModifier, No, -50},
+                          Case{0.75f, Qt::Key_1, Qt::KeypadModifier, No, -50},
+                          Case{0.75f, Qt::Key_2, Qt::NoModifier, Yes, 100}}) {
+        SCOPED_TRACE(testing::Message() << c.draw << " " << QTest::toString(c.key));
+        // The same round twice: answered by the key, and by a click on the
+        // label in that slot.
+        std::vector<std::tuple<std::int16_t, QString, QString>> outcomes;
+        for (bool byKey : {true, false}) {
+            Game game;
+            game.random = SequenceRandom(std::vector<float>(1000, c.draw));
+            game.folder.writeScript("opn.dat", {"before", "*" + Yes, "*" + No, "after"});
+            Fom& w = game.started();
+            game.readLines(2);
+            ASSERT_TRUE(game.inQuestion());
+            const double slotTop = c.key == Qt::Key_1 ? 0.2 : 0.5;
+            Label& inSlot = w.QstLbl(w.QstLbl(0).top() == slotTop ? 0 : 1);
+            ASSERT_EQ(inSlot.top(), slotTop);
+            if (byKey) {
+                w.QstHscl.widget()->setFocus();
+                QTest::keyClick(w.focusWidget(), c.key, c.modifiers);
+                EXPECT_EQ(w.QstHscl.Value(), 10);
+            } else {
+                QTest::mouseClick(inSlot.widget(), Qt::LeftButton);
+            }
+            EXPECT_FALSE(game.inQuestion());
+            outcomes.emplace_back(w.story.Score, w.ScrLBl.caption(), w.LBl.caption());
+        }
+        EXPECT_EQ(std::get<0>(outcomes[0]), c.score);
+        EXPECT_TRUE(std::get<2>(outcomes[0]).endsWith("before\r\n" + c.chosen));
+        EXPECT_EQ(outcomes[0], outcomes[1]);
+    }
+}
+
+TEST_F(App, DigitKeysDoNothingOutsideARoundAndAHeldKeyAnswersOnce) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No, "*" + Yes, "*" + No});
+    Fom& w = game.started();
+    const QString shown = w.LBl.caption();
+    QTest::keyClick(w.focusWidget(), Qt::Key_1);
+    QTest::keyClick(w.focusWidget(), Qt::Key_2);
+    EXPECT_EQ(w.LBl.caption(), shown);
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_EQ(w.ScrLBl.caption(), QString());
+
+    game.readLines(1);
+    QTest::keyClick(w.focusWidget(), Qt::Key_1);
+    ASSERT_EQ(w.story.Score, 100);
+    // The next question comes while the key is still down: its repeats and
+    // a 1 with Ctrl held do not answer it.
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), true);
+    QCoreApplication::sendEvent(w.focusWidget(), &repeat);
+    QTest::keyClick(w.focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(game.inQuestion());
+    EXPECT_EQ(w.story.Score, 100);
 }
