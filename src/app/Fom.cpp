@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <vector>
 
 namespace hanashi {
 
@@ -48,7 +49,8 @@ Fom::Fom(const FomServices& services)
     , m_music(services.mci)
     , m_story(StoryControls{LBl, QstLbl, QstPic, QstShp, ScrLBl, LBlTim, QstTim, LBlHscl, QstHscl},
               story, m_files, services.random)
-    , m_decoration(DecorControls{KazariPic, ShpKazari, Shp, E}, services.random) {
+    , m_decoration(DecorControls{KazariPic, ShpKazari, Shp, E}, services.random)
+    , m_keys(*this) {
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(windowIcon32());
     resize(4680 / static_cast<int>(Px), 3195 / static_cast<int>(Px));
@@ -94,9 +96,11 @@ Fom::Fom(const FomServices& services)
     QstHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LBlHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    setTabOrder(EndCom.widget(), QstHscl.widget());
-    setTabOrder(QstHscl.widget(), LBlHscl.widget());
-    setTabOrder(LBlHscl.widget(), HelpCom.widget());
+    applyTabOrder();
+    // The window opens with the focus on Help: a stray Space there only opens
+    // the help page, where on End it would end the game. Return clicks no
+    // button of this window.
+    HelpCom.widget()->setFocus();
 
     wireHandlers();
 }
@@ -120,6 +124,34 @@ void Fom::wireHandlers() {
     QstHscl.setScrollHandler([this] { m_story.QstHscl_Scroll(); });
     EndCom.setClickHandler([this] { EndCom_Click(); });
     HelpCom.setClickHandler([this] { HelpCom_Click(); });
+    m_keys.setHandler([this](int key, Qt::KeyboardModifiers m) { return answerKey(key, m); });
+}
+
+void Fom::applyTabOrder() {
+    // Labels take no focus, so only these are in the cycle; the elements of
+    // E follow one another in index order.
+    std::vector<QWidget*> order{EndCom.widget(), QstPic.hostWidget(), QstHscl.widget(),
+                                LBlHscl.widget(), KazariPic.hostWidget()};
+    E.forEach([&](PictureBox& element) { order.push_back(element.hostWidget()); });
+    order.push_back(HelpCom.widget());
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+// 1 and 2, on the main row or the keypad, answer from the upper and the lower
+// slot while a question waits: a round at the quickest levels is over before
+// a mouse gets there.
+bool Fom::answerKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key) {
+    case Qt::Key_1:
+        return m_story.answerInSlot(AnswerSlot::Upper);
+    case Qt::Key_2:
+        return m_story.answerInSlot(AnswerSlot::Lower);
+    default:
+        return false;
+    }
 }
 
 void Fom::Form_Load() {
@@ -151,6 +183,7 @@ void Fom::Form_Load() {
         element.Move(0, i, 1, 1);
         element.show();
     }
+    applyTabOrder();
     QstHscl.setValue(10);
     LBlHscl.setValue(1500);
 }

@@ -9,6 +9,7 @@
 #include "toolkit/CommandButton.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Form.h"
+#include "toolkit/KeyPreview.h"
 #include "toolkit/Label.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/ScrollBar.h"
@@ -79,12 +80,15 @@ public:
 
 private:
     void wireHandlers();
+    void applyTabOrder();
+    bool answerKey(int key, Qt::KeyboardModifiers modifiers);
 
     FomServices m_services;
     SequentialFiles m_files;
     MusicModule m_music;
     Story m_story;
     Decoration m_decoration;
+    KeyPreview m_keys;
     bool m_ended = false;
 };
 

@@ -113,6 +113,16 @@ void Story::QstLbl_Click(std::int16_t Index) {
     ShowLine();
 }
 
+bool Story::answerInSlot(AnswerSlot slot) {
+    // The answers are shown exactly while a round runs, so exactly then can
+    // they be clicked.
+    if (m_c.QstLbl.count() < 2 || !m_c.QstLbl(0).isVisible() || !m_c.QstLbl(1).isVisible())
+        return false;
+    const std::int16_t upper = m_c.QstLbl(0).top() < m_c.QstLbl(1).top() ? 0 : 1;
+    QstLbl_Click(slot == AnswerSlot::Upper ? upper : static_cast<std::int16_t>(1 - upper));
+    return true;
+}
+
 void Story::QstLbl_MouseDown(std::int16_t Index, std::int16_t, std::int16_t, float, float) {
     m_c.QstLbl(Index).setBackColor(HeldColour);
 }

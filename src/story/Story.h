@@ -10,6 +10,9 @@ namespace hanashi {
 class RandomSource;
 class SequentialFiles;
 
+// The two places an answer can take during a question round.
+enum class AnswerSlot { Upper, Lower };
+
 // The story engine: the script reader, the story text, the question round with
 // the score, and the speed and level bars. Its handlers are the window's; the
 // timers and controls only call them.
@@ -31,6 +34,10 @@ public:
                           float Y);
     void QstLbl_MouseUp(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
                         float Y);
+    // Chooses the answer that the draw put in the slot, exactly as a click on
+    // its label would. Outside a round there is nothing to choose: returns
+    // false and changes nothing.
+    bool answerInSlot(AnswerSlot slot);
 
     // Speed and level bars.
     void LBlHscl_Scroll();

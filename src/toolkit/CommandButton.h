@@ -11,6 +11,10 @@ class QPushButton;
 
 namespace hanashi {
 
+// A push button whose face is its back colour, filling exactly the rectangle
+// it was moved to, with the caption centred in the button's font. The
+// pressed and focus marks are drawn inside that rectangle. Space clicks it;
+// Return does not, as in any window that is not a dialog.
 class CommandButton : public Control {
 public:
     CommandButton(Container& container, const QString& caption);
@@ -29,6 +33,7 @@ protected:
     void applyVisible(bool visible) override;
 
 private:
+    class Widget;
     QPointer<QPushButton> m_button;
     Colour m_backColor;
     std::function<void()> m_onClick;

@@ -139,6 +139,9 @@ void PictureBox::shapeChanged() {
 
 void PictureBox::applyGeometry(const QRect& pixels) {
     m_widget->setGeometry(pixels);
+    // A box takes the focus like any control, but one with no pixel on the
+    // screen (a picture holder) would swallow a Tab press unseen.
+    m_widget->setFocusPolicy(pixels.isEmpty() ? Qt::NoFocus : Qt::StrongFocus);
     const int border = m_borderStyle ? 1 : 0;
     resizeDrawing(pixels.size().shrunkBy(QMargins(border, border, border, border)));
     changeSpace([&](ScaleSpace& s) { s.setPixelSize(m_drawing.size()); });

@@ -19,6 +19,9 @@ ScrollBar::ScrollBar(Container& container)
     // Without tracking a drag reports only thumb moves, and the value changes
     // once, at the release.
     m_bar->setTracking(false);
+    // Qt's bars leave the focus to the view they scroll; this one is a
+    // control of its own, reached by Tab and moved with the arrow keys.
+    m_bar->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(m_bar, &QScrollBar::valueChanged, [this] { dispatch(m_onChange); });
     QObject::connect(m_bar, &QScrollBar::sliderMoved, [this] { dispatch(m_onScroll); });
 }

@@ -10,10 +10,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 using namespace hanashi;
@@ -316,4 +319,132 @@ TEST_F(App, HelpHandsTheDesktopTheLocalPageAndLeavesTheRoundRunning) {
     EXPECT_TRUE(game.endStatuses.empty());
     w.QstTim.fire();
     EXPECT_EQ(w.QstShp.width(), barWidth + 1);
+}
+
+TEST_F(App, TheWindowOpensWithTheFocusOnHelpWhereReturnAndSpaceCannotEndTheGame) {
+    Game game;
+    Fom& w = game.started();
+    // As a window manager gives a new window the keyboard.
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.isActiveWindow());
+    ASSERT_EQ(QApplication::focusWidget(), w.HelpCom.widget());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(game.opened.empty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(game.opened.size(), 1u);
+    EXPECT_TRUE(game.endStatuses.empty());
+    EXPECT_TRUE(w.LBlTim.isEnabled());
+}
+
+// Labels never take the focus, and neither does what is not on the screen:
+// the countdown area outside a round, and the picture holders E, which have
+// no pixel.
+TEST_F(App, TabFollowsTheWindowsOrderOverTheControlsOnTheScreen) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No});
+    Fom& w = game.started();
+    std::map<const QWidget*, std::string> names{{w.EndCom.widget(), "EndCom"},
+                                                {w.QstPic.hostWidget(), "QstPic"},
+                                                {w.QstHscl.widget(), "QstHscl"},
+                                                {w.LBlHscl.widget(), "LBlHscl"},
+                                                {w.KazariPic.hostWidget(), "KazariPic"},
+                                                {w.HelpCom.widget(), "HelpCom"},
+                                                {w.LBl.widget(), "LBl"},
+                                                {w.ScrLBl.widget(), "ScrLBl"},
+                                                {w.QstLbl(0).widget(), "QstLbl(0)"},
+                                                {w.QstLbl(1).widget(), "QstLbl(1)"},
+                                                {w.LBlHsclLBl.widget(), "LBlHsclLBl"},
+                                                {w.QstHsclLBl.widget(), "QstHsclLBl"}};
+    w.E.forEach(
+        [&](PictureBox& e) { names[e.hostWidget()] = "E(" + std::to_string(e.index()) + ")"; });
+    // Tab from Help round to Help.
+    const auto cycle = [&] {
+        std::vector<std::string> seen;
+        while (seen.size() < 30 && (seen.empty() || seen.back() != "HelpCom")) {
+            QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
+            const auto it = names.find(w.focusWidget());
+            seen.push_back(it == names.end() ? "?" : it->second);
+        }
+        return seen;
+    };
+    ASSERT_EQ(w.focusWidget(), w.HelpCom.widget());
+    EXPECT_EQ(cycle(),
+              (std::vector<std::string>{"EndCom", "QstHscl", "LBlHscl", "KazariPic", "HelpCom"}));
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"EndCom", "QstPic", "QstHscl", "LBlHscl",
+                                                 "KazariPic", "HelpCom"}));
+}
+
+// 1 answers from the upper slot and 2 from the lower, whichever answer the
+// draw put there, on the main row or the keypad, wherever the focus is (here
+// a scroll bar, which has keys of its own).
+TEST_F(App, KeysOneAndTwoChooseTheAnswersInTheUpperAndLowerSlotsAsAClickWould) {
+    struct Case {
+        float draw; // below 0.5 puts answer 0 in the upper slot
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString chosen;
+        std::int16_t score;
+    };
+    for (const Case& c : {Case{0.25f, Qt::Key_1, Qt::NoModifier, Yes, 100},
+                          Case{0.25f, Qt::Key_2, Qt::KeypadModifier, No, -50},
+                          Case{0.75f, Qt::Key_1, Qt::KeypadModifier, No, -50},
+                          Case{0.75f, Qt::Key_2, Qt::NoModifier, Yes, 100}}) {
+        SCOPED_TRACE(testing::Message() << c.draw << " " << QTest::toString(c.key));
+        // The same round twice: answered by the key, and by a click on the
+        // label in that slot.
+        std::vector<std::tuple<std::int16_t, QString, QString>> outcomes;
+        for (bool byKey : {true, false}) {
+            Game game;
+            game.random = SequenceRandom(std::vector<float>(1000, c.draw));
+            game.folder.writeScript("opn.dat", {"before", "*" + Yes, "*" + No, "after"});
+            Fom& w = game.started();
+            game.readLines(2);
+            ASSERT_TRUE(game.inQuestion());
+            const double slotTop = c.key == Qt::Key_1 ? 0.2 : 0.5;
+            Label& inSlot = w.QstLbl(w.QstLbl(0).top() == slotTop ? 0 : 1);
+            ASSERT_EQ(inSlot.top(), slotTop);
+            if (byKey) {
+                w.QstHscl.widget()->setFocus();
+                QTest::keyClick(w.focusWidget(), c.key, c.modifiers);
+                EXPECT_EQ(w.QstHscl.Value(), 10);
+            } else {
+                QTest::mouseClick(inSlot.widget(), Qt::LeftButton);
+            }
+            EXPECT_FALSE(game.inQuestion());
+            outcomes.emplace_back(w.story.Score, w.ScrLBl.caption(), w.LBl.caption());
+        }
+        EXPECT_EQ(std::get<0>(outcomes[0]), c.score);
+        EXPECT_TRUE(std::get<2>(outcomes[0]).endsWith("before\r\n" + c.chosen));
+        EXPECT_EQ(outcomes[0], outcomes[1]);
+    }
+}
+
+TEST_F(App, DigitKeysDoNothingOutsideARoundAndAHeldKeyAnswersOnce) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"*" + Yes, "*" + No, "*" + Yes, "*" + No});
+    Fom& w = game.started();
+    const QString shown = w.LBl.caption();
+    QTest::keyClick(w.focusWidget(), Qt::Key_1);
+    QTest::keyClick(w.focusWidget(), Qt::Key_2);
+    EXPECT_EQ(w.LBl.caption(), shown);
+    EXPECT_EQ(w.story.Score, 0);
+    EXPECT_EQ(w.ScrLBl.caption(), QString());
+
+    game.readLines(1);
+    QTest::keyClick(w.focusWidget(), Qt::Key_1);
+    ASSERT_EQ(w.story.Score, 100);
+    // The next question comes while the key is still down: its repeats and
+    // a 1 with Ctrl held do not answer it.
+    game.readLines(1);
+    ASSERT_TRUE(game.inQuestion());
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), true);
+    QCoreApplication::sendEvent(w.focusWidget(), &repeat);
+    QTest::keyClick(w.focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(game.inQuestion());
+    EXPECT_EQ(w.story.Score, 100);
 }

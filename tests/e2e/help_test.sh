@@ -8,20 +8,6 @@ source "$(dirname "$0")/lib.sh"
 e2e_setup "$@"
 no_sound
 
-# The opener the game finds first on PATH: it only writes down what it got,
-# one argument per line, then a line "--".
-install_stand_in_opener() {
-    local bin=$E2E_TMP/bin record=$1
-    mkdir -p "$bin"
-    cat >"$bin/xdg-open" <<EOF
-#!/bin/sh
-for a in "\$@"; do printf '%s\n' "\$a"; done >>'$record'
-echo -- >>'$record'
-EOF
-    chmod +x "$bin/xdg-open"
-    export PATH=$bin:$PATH
-}
-
 url_decode() {
     printf '%b' "${1//%/\\x}"
 }

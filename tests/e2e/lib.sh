@@ -38,6 +38,17 @@ e2e_setup() {
     [[ -f $SOURCE_DIR/help/$HELP_PAGE_NAME ]] ||
         { echo "e2e: no help page in $SOURCE_DIR/help" >&2; exit 2; }
 
+    # The game comes up on this screen whatever the calling shell set for
+    # Qt: QT_QPA_PLATFORM=offscreen (usual in headless set-ups) would keep
+    # its window off the screen, a scale factor or style would change what
+    # the screen shows, and a Wayland session would take the window to
+    # another display.
+    local var
+    for var in $(compgen -e); do
+        [[ $var == QT_* ]] && unset "$var"
+    done
+    unset WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP DESKTOP_SESSION
+
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/hanashi-e2e.XXXXXX")
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
@@ -110,6 +121,22 @@ no_sound() {
 # game_streams: how many streams the running game plays into the null sink.
 game_streams() {
     pactl list sink-inputs 2>/dev/null | grep -c "application.process.id = \"$GAME_PID\""
+}
+
+# --- the desktop ---------------------------------------------------------
+
+# install_stand_in_opener RECORD: the opener the game finds first on PATH
+# only writes down what it got, one argument per line, then a line "--".
+install_stand_in_opener() {
+    local bin=$E2E_TMP/bin record=$1
+    mkdir -p "$bin"
+    cat >"$bin/xdg-open" <<EOF
+#!/bin/sh
+for a in "\$@"; do printf '%s\n' "\$a"; done >>'$record'
+echo -- >>'$record'
+EOF
+    chmod +x "$bin/xdg-open"
+    export PATH=$bin:$PATH
 }
 
 # --- game folders --------------------------------------------------------

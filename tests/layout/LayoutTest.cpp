@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "support/GameFolder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
@@ -110,6 +111,18 @@ QWidget* widgetOf(const LayoutWindow& w, const Control& c) {
         if (child->geometry() == c.pixelRect() && child->isVisible())
             return child;
     return nullptr;
+}
+
+// Whether every pixel on the outermost ring of r has the colour.
+::testing::AssertionResult ringHas(const QImage& image, QRect r, QRgb colour) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const bool onRing = y == r.top() || y == r.bottom() || x == r.left() || x == r.right();
+            if (onRing && image.pixel(x, y) != colour)
+                return ::testing::AssertionFailure()
+                       << x << "," << y << " is " << QColor(image.pixel(x, y)).name().toStdString();
+        }
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace
@@ -319,5 +332,44 @@ TEST(Layout, TheStoryFontHasAGlyphForEveryCharacterOfTheBundledStory) {
                     missing += QString::fromUcs4(&c, 1);
             EXPECT_EQ(missing, "") << name;
         }
+    }
+}
+
+// The buttons' faces are their back colour, flat, on exactly the pixels of
+// the rectangles the layout gives them: not a gradient, not inset, not one
+// pixel beyond, also when a button is pressed or has the focus.
+TEST(Layout, ButtonsFillTheirRectanglesInTheirBackColourAndNothingBeyond) {
+    const QRgb blue = qRgb(100, 100, 255);
+    for (QSize size : {QSize(1280, 1024), QSize(797, 601)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        LayoutWindow w(size);
+        w.show();
+        w.setFocus(); // neither button has it
+        const QRect help = w.HelpCom.pixelRect(), end = w.EndCom.pixelRect();
+        ASSERT_EQ(help.right() + 1, end.left());
+        QImage shown = w.grab().toImage();
+        for (QRect r : {help, end}) {
+            EXPECT_TRUE(ringHas(shown, r, blue));
+            // The caption's ink is centred in the face.
+            QRect ink;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    if (shown.pixel(x, y) != blue)
+                        ink |= QRect(x, y, 1, 1);
+            ASSERT_FALSE(ink.isEmpty());
+            EXPECT_NEAR(QRectF(ink).center().x(), QRectF(r).center().x(), 1.5);
+            EXPECT_NEAR(QRectF(ink).center().y(), QRectF(r).center().y(), 1.5);
+        }
+        const QRect both = help | end;
+        EXPECT_TRUE(ringHas(shown, both.adjusted(-1, -1, 1, 1), qRgb(0, 0, 0)));
+
+        w.activateWindow();
+        QCoreApplication::processEvents();
+        w.EndCom.widget()->setFocus();
+        ASSERT_TRUE(w.EndCom.widget()->hasFocus());
+        w.HelpCom.widget()->setDown(true);
+        shown = w.grab().toImage();
+        EXPECT_TRUE(ringHas(shown, end, blue));
+        EXPECT_TRUE(ringHas(shown, both.adjusted(-1, -1, 1, 1), qRgb(0, 0, 0)));
     }
 }
