@@ -51,8 +51,11 @@ opn_dev_zero() { ln -sf /dev/zero "$1/opn.dat"; }
 
 # A plain script of some hundred MB, made here and never stored: the game
 # reads only what it shows, so its memory must not grow with the file. The
-# checker walks all of it, in bounded memory too.
+# checker walks all of it, in bounded memory too. Under the sanitizers memory
+# figures mean nothing (shadow memory, quarantine): the preset sets a smaller
+# file and HANASHI_E2E_NO_PEAK_CHECK.
 HUGE_MB=${HANASHI_E2E_HUGE_MB:-300}
+PEAK_CHECK=$([[ -n ${HANASHI_E2E_NO_PEAK_CHECK:-} ]] && echo no || echo yes)
 opn_huge() {
     local line
     line=$(printf '長い長い話の一行、まだまだ続く。' | iconv -f UTF-8 -t CP932) || return 1
@@ -138,7 +141,7 @@ expect_huge_plays() {
     expect_plays opn_huge || return 1
     [[ -n $INTACT_PEAK_KB ]] || bad "no peak memory of the intact game to compare with" || return 1
     echo "    peak RSS: ${PEAK_KB} kB with a ${HUGE_MB} MB script, ${INTACT_PEAK_KB} kB intact"
-    ((PEAK_KB <= INTACT_PEAK_KB + 20 * 1024)) ||
+    [[ $PEAK_CHECK == no ]] || ((PEAK_KB <= INTACT_PEAK_KB + 20 * 1024)) ||
         bad "peak RSS ${PEAK_KB} kB, more than 20 MB over the intact game's" || return 1
     local check status peak
     check=$(dirname "$HANASHI_EXE")/hanashi-check
@@ -151,7 +154,8 @@ expect_huge_plays() {
     # One finding: the script never branches. What matters is that it ends.
     ((status == 1)) && grep -q 'no branch line' "$E2E_TMP/check.out" ||
         bad "hanashi-check said otherwise: $(head -c 600 "$E2E_TMP/check.out")" || return 1
-    ((peak <= 100 * 1024)) || bad "hanashi-check needed ${peak} kB for the huge script"
+    [[ $PEAK_CHECK == no ]] || ((peak <= 100 * 1024)) ||
+        bad "hanashi-check needed ${peak} kB for the huge script"
 }
 
 # --- the machine -----------------------------------------------------------
