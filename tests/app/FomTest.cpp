@@ -394,7 +394,7 @@ TEST_F(App, KeysOneAndTwoChooseTheAnswersInTheUpperAndLowerSlotsAsAClickWould) {
                           Case{0.25f, Qt::Key_2, Qt::KeypadModifier, No, -50},
                           Case{0.75f, Qt::Key_1, Qt::KeypadModifier, No, -50},
                           Case{0.75f, Qt::Key_2, Qt::NoModifier, Yes, 100}}) {
-        SCOPED_TRACE(testing::Message() << c.draw << " " << QTest::toString(c.key));
+        SCOPED_TRACE(testing::Message() << c.draw << " key " << int(c.key));
         // The same round twice: answered by the key, and by a click on the
         // label in that slot.
         std::vector<std::tuple<std::int16_t, QString, QString>> outcomes;

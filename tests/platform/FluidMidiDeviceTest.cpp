@@ -249,8 +249,10 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
 // The game's own start-up on the real synthesiser, loading on a worker: the
 // play sent during the load reaches the device, which sounds from the start.
 TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
+    // The load is waited for as long as it takes: under the sanitizers it
+    // takes longer than the game would wait.
     MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()),
-                       MciInterpreter::Opening::InBackground);
+                       MciInterpreter::Opening::InBackground, std::chrono::seconds(60));
     ASSERT_EQ(mci.sendString(QStringLiteral("open \"") + FakeMidiFiles::bundledTunePath() +
                                  QStringLiteral("\" alias MIDI"),
                              nullptr, 0),
