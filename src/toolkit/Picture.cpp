@@ -80,20 +80,27 @@ std::optional<BitmapHeader> readHeader(const QByteArray& bytes) {
 
 } // namespace
 
+namespace {
+
+void refuseIfTooLarge(std::int64_t width, std::int64_t height, const QString& path) {
+    const std::optional<std::int64_t> pixels = mul(width, height);
+    if (!pixels || *pixels > MaxPicturePixels)
+        throw RuntimeError(QStringLiteral("Invalid picture %1: %2 x %3 pixels is larger than the "
+                                          "game takes (at most %4 pixels)")
+                               .arg(path)
+                               .arg(width)
+                               .arg(height)
+                               .arg(MaxPicturePixels));
+}
+
+} // namespace
+
 QImage decodeBitmap(const QByteArray& bytes, const QString& path) {
     if (!bytes.startsWith("BM"))
         throw RuntimeError(
             QStringLiteral("Invalid picture %1: not a Windows bitmap (BMP) file").arg(path));
     if (const std::optional<BitmapHeader> header = readHeader(bytes)) {
-        const std::optional<std::int64_t> pixels = mul(header->width, header->height);
-        if (!pixels || *pixels > MaxPicturePixels)
-            throw RuntimeError(
-                QStringLiteral("Invalid picture %1: %2 x %3 pixels is larger than the game takes "
-                               "(at most %4 pixels)")
-                    .arg(path)
-                    .arg(header->width)
-                    .arg(header->height)
-                    .arg(MaxPicturePixels));
+        refuseIfTooLarge(header->width, header->height, path);
         if (header->declaredSize > bytes.size())
             throw RuntimeError(
                 QStringLiteral("Invalid picture %1: the file ends early (%2 of %3 bytes)")
@@ -107,10 +114,15 @@ QImage decodeBitmap(const QByteArray& bytes, const QString& path) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
+    // Qt takes headers the checks above leave to it; what it would make of
+    // them is judged before it allocates anything.
+    if (const QSize size = reader.size(); size.isValid())
+        refuseIfTooLarge(size.width(), size.height(), path);
     QImage image = reader.read();
     if (image.isNull())
         throw RuntimeError(
             QStringLiteral("Invalid picture %1: %2").arg(path, reader.errorString()));
+    refuseIfTooLarge(image.width(), image.height(), path);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
