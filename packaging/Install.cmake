@@ -21,8 +21,11 @@ target_link_libraries(hanashi-make-icon PRIVATE hanashi_app hanashi_warnings)
 set(HANASHI_ICON_SIZES 32 64)
 set(icon_files)
 foreach(size IN LISTS HANASHI_ICON_SIZES)
-    set(icon ${PROJECT_BINARY_DIR}/packaging/icons/${size}x${size}/hanashi.png)
+    set(dir ${PROJECT_BINARY_DIR}/packaging/icons/${size}x${size})
+    set(icon ${dir}/hanashi.png)
+    # Makefile generators do not make an output's folder; Ninja does.
     add_custom_command(OUTPUT ${icon}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
         COMMAND hanashi-make-icon ${size} ${icon}
         DEPENDS hanashi-make-icon
         COMMENT "Painting the ${size} x ${size} icon")
