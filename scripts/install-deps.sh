@@ -12,6 +12,7 @@ packages=(
     xvfb xauth xdotool x11-utils libx11-dev
     libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
+    go-md2man file lintian desktop-file-utils appstream
 )
 
 missing=()

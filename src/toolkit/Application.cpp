@@ -20,7 +20,12 @@ std::function<void()>& shutdownHook() {
 } // namespace
 
 Application::Application(int& argc, char** argv)
-    : QApplication(argc, argv) {}
+    : QApplication(argc, argv) {
+    // Wayland knows a window by this app id and finds its menu entry and
+    // icon by it; the entry is named after the AppStream id, not the command.
+    // (X11 desktops go by the window class, which the entry names.)
+    setDesktopFileName(QStringLiteral(HANASHI_APP_ID));
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
