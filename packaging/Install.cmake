@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installing and packaging, in Debian's layout for games: the commands in
 # games/, the executable in lib/games/hanashi and the data it reads in
 # share/games/hanashi. That is where Debian's policy puts a game's programs,

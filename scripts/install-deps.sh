@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages hanashi needs to build, run and test.
 # A no-op (no apt call at all) when every package is already there.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the release the plain way (CMake's default generator, no tests) in
 # build/package, makes the Debian package from it with cpack and checks the
 # package: lintian, the menu entry's and AppStream data's validators, and the

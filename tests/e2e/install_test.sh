@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What a player gets: the files that `cmake --install` puts under a
 # temporary /usr, or those of the Debian package unpacked with dpkg -x into a
 # scratch root. Checks the tree, its menu entry and AppStream data with their

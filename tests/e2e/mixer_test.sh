@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # How the desktop's volume mixer sees the game's music: a private PulseAudio
 # server with a null sink, and the properties of the game's stream as
 # `pactl list sink-inputs` shows them.
