@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music's costs: one watchdog tick against the real FluidSynth device,
 // opening the tune, and synthesising it. Run with
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tune played live for 30 s through the game's own audio output, with the
 // watchdog ticking every 10 ms; core_pct is this process's share of one core
 // (synthesis thread included). Needs a sound server or card: without one the

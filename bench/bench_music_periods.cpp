@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What playing the tune live costs against FluidSynth's audio period size
 // (4 periods each), straight on the FluidSynth API as the game's device sets
 // it up: core_pct is this process's share of one core over 10 s of play

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's ticks, on the real window laid out at 1920 x 1080, offscreen
 // and without sound: the reader tick over the bundled story, the question
 // tick, and the decoration tick with the repaint of its area. Each tick is

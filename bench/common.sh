@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the benchmark scripts: a private X server at 1920 x 1080, an
 # optional PulseAudio daemon with a null sink, a "no sound device" setting,
 # process figures from /proc, medians, and cleanup of everything started here

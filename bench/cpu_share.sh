@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The game's share of one core while it plays on its own at the start-up
 # settings (text speed 1500 ms, level 10), under Xvfb at 1920 x 1080:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Live soak: the real game (Release build) under Xvfb at 1920 x 1080 for ten
 # minutes at its fastest: text speed 100 ms and question level 1, set through
 # the window as a player would (clicks on the left arrows of the two bars, see

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up of the real game (Release build) against the floor: a bare Qt
 # Widgets program that shows one line of Japanese in IPAGothic over the screen
 # (bench/floor/startup_floor.cpp). Both run under one Xvfb at 1920 x 1080 with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code page 932 decoding of arbitrary bytes. Besides never crashing, the
 // decoder must keep its promises: one character per byte or byte pair, U+FFFD
 // exactly where a byte was bad, and the same text as ICU's table wherever the

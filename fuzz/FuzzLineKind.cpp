@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line classifier and the first-character cut on the lines of arbitrary
 // scripts (through the real line reader), and on raw UTF-16, lone surrogates
 // included. Each line is checked against the marker rules written out with

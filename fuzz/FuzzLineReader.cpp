@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The script line reader on arbitrary bytes: CR and LF anywhere, lines of any
 // length, with or without the UTF-8 mark. The reader's lines are checked
 // against a plain splitter written from its contract, and read again through

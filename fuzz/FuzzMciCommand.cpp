@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Multimedia command strings, one per line of the input, sent to interpreters
 // over the fake MIDI engine. The first byte is the reply length offered
 // (negative ones included). Whatever the text, a command must be refused

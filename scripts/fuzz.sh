@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets (fuzz preset, build/fuzz: clang with
 # -fsanitize=fuzzer,address,undefined) and fuzzes each one for
 # HANASHI_FUZZ_SECONDS seconds (default 15, about a minute in all), starting

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages hanashi needs to build, run and test.
 # A no-op (no apt call at all) when every package is already there.
 set -euo pipefail
@@ -12,6 +13,7 @@ packages=(
     xvfb xauth xdotool x11-utils libx11-dev
     libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
+    go-md2man file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds hanashi (release) and starts it on the bundled story.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the suite with AddressSanitizer and UndefinedBehaviorSanitizer (asan
 # preset, build/asan) and runs it. Any report fails the test that caused it:
 # -fno-sanitize-recover turns UB into an abort, and LeakSanitizer makes a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds hanashi with its tests (dev preset) and runs the whole suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,10 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include "app/Fom.h"
 #include "platform/Mci.h"
+#include "platform/MixerStream.h"
 #include "platform/RandomSource.h"
 #include "platform/RuntimeError.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
+    hanashi::nameMixerStream();
     hanashi::Application app(argc, argv);
     hanashi::ClockSeededRandom random;
     const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the window's icon as a PNG for the desktop's menus:
 //   hanashi-make-icon SIZE OUT.png
 #include "app/WindowIcon.h"

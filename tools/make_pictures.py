@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Paints the ten decoration pictures dat/00.bmp ... dat/09.bmp.
 
 Each is a 640 x 480 scene drawn from simple shapes, gradients and noise,

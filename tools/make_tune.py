@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the game's background tune, dat/bgm.mid.
 
 A gentle piece in the yo scale (D E G A B) for shakuhachi over a koto

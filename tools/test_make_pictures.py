@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Run with: python3 -m unittest discover -s tools -p 'test_make_pictures.py'"""
 
 import struct

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor for the game's start-up: the least a Qt Widgets program costs to
 // show one line of Japanese in IPAGothic, over the screen like the game's
 // window. bench/startup.sh measures both the same way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // first_frame: starts a program on the X display in DISPLAY and reports, from
 // outside the program, how long it took until its window first showed a
 // painted frame, and its memory at that point plus a settling time. Then it

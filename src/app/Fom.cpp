@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/Fom.h"
 
 #include "app/WindowIcon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/FomServices.h"
 
 #include "toolkit/Screen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/EndingEstimate.h"
 
 #include "story/Score.h"

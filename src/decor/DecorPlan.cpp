@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decor/DecorPlan.h"
 
 #include "platform/RandomSource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "layout/Layout.h"
 
 #include "layout/LayoutRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "layout/LayoutRules.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Mci.h"
 
 #include "platform/FluidMidiEngine.h"

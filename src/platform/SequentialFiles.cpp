@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/SequentialFiles.h"
 
 #include "platform/PlainFile.h"

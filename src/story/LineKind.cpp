@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "story/LineKind.h"
 
 namespace hanashi {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "story/Score.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "story/Story.h"
 
 #include "platform/RandomSource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "story/StoryText.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Application.h"
 
 #include "platform/RuntimeError.h"
@@ -79,6 +80,10 @@ Application::Application(int& argc, char** argv)
     messages.starting = false;
     for (const auto& [type, text] : std::exchange(messages.held, {}))
         onQtMessage(type, QMessageLogContext(), text);
+    // Wayland knows a window by this app id and finds its menu entry and
+    // icon by it; the entry is named after the AppStream id, not the command.
+    // (X11 desktops go by the window class, which the entry names.)
+    setDesktopFileName(QStringLiteral(HANASHI_APP_ID));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

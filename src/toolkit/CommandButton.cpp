@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/CommandButton.h"
 
 #include "toolkit/Application.h"

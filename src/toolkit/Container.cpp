@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Container.h"
 
 #include "toolkit/Control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Control.h"
 
 #include "toolkit/Container.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Form.h"
 
 #include "toolkit/Application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Picture.h"
 
 #include "platform/PlainFile.h"

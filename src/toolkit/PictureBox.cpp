@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
 
 #include "toolkit/Shape.h"

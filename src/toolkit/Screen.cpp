@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Screen.h"
 
 #include <QCoreApplication>

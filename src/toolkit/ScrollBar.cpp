@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/ScrollBar.h"
 
 #include "platform/RuntimeError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Shape.h"
 
 #include "toolkit/PictureBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/Fom.h"
 #include "platform/RuntimeError.h"
 #include "support/GameFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
 #include "story/StoryFixture.h"

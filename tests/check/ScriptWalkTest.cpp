@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
 
 #include <QStringEncoder>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decor/Decoration.h"
 #include "decor/DecorPlan.h"
 #include "support/GameFolder.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Broken game folders. Each case breaks one file of a good copy and the real
 # game must either play on (window up, nothing on stderr, End gives 0 at
 # once) or show a message box titled "hanashi" that names the file, print

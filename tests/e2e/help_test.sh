@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # "Help" hands the page beside the executable to the desktop's opener as one
 # file: URL, from a folder whose name needs encoding, and the story goes on.
 #

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, checks the installed tree, then
-# starts the game through its link in bin/ on a private X screen and ends it
-# with its "End" button. The build must be complete.
+# SPDX-License-Identifier: MIT
+# What a player gets: the files that `cmake --install` puts under a
+# temporary /usr, or those of the Debian package unpacked with dpkg -x into a
+# scratch root. Checks the tree, its menu entry and AppStream data with their
+# validators, and the checker on the installed story; then starts the game
+# by its command in /usr/games on a private X screen and ends it with its
+# "End" button. For the package, lintian must find nothing and the control
+# fields must name what the game loads at run time.
 #
-#   install_test.sh BUILD-DIR
+#   install_test.sh BUILD-DIR     a complete build, installed with cmake --install
+#   install_test.sh --deb FILE    a package built by cpack
 set -uo pipefail
 
 fail() {
@@ -13,18 +19,19 @@ fail() {
 
 # --- on the X screen: start, wait for the window, press "End" ------------
 if [[ ${1:-} == --on-screen ]]; then
-    prefix=$2
+    command=$2 log=$3
     # From elsewhere, by the link: the game must find dat/ by its real path.
-    cd "$prefix/.." || exit 1
-    "$prefix/bin/hanashi" >"$prefix/../game.log" 2>&1 &
+    cd / || exit 1
+    "$command" >"$log" 2>&1 &
     pid=$!
     stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
     if [[ -z $window ]]; then
         stop
-        fail "no window named Form1 within 20 s; the game said: $(tail -n 5 "$prefix/../game.log")"
+        fail "no window named Form1 within 20 s; the game said: $(tail -n 5 "$log")"
     fi
+    echo "install_test: $command shows Form1"
     # "End" fills x 7..8, y 5.5..6 of the 8 x 6 client area (no window
     # manager, so the window is the client area). The layout may still be
     # under way at the first click, so click until the game has gone.
@@ -42,38 +49,105 @@ if [[ ${1:-} == --on-screen ]]; then
     done
     wait "$pid"
     status=$?
-    [[ $status -eq 0 ]] || fail "the game ended with status $status: $(tail -n 5 "$prefix/../game.log")"
+    [[ $status -eq 0 ]] || fail "the game ended with status $status: $(tail -n 5 "$log")"
+    echo "install_test: End ended it with status 0"
     exit 0
 fi
 
-# --- install and look at the tree ----------------------------------------
-[[ $# -eq 1 ]] || { echo "usage: install_test.sh BUILD-DIR" >&2; exit 2; }
-build=$1
-for tool in xvfb-run xauth xdotool; do
+# --- the tree under a scratch root ---------------------------------------
+case ${1:-} in
+--deb) [[ $# -eq 2 ]] && deb=$(realpath -e "$2") || deb= ;;
+*) [[ $# -eq 1 ]] && build=$1 deb= || build= ;;
+esac
+if [[ -z ${deb}${build:-} ]]; then
+    echo "usage: install_test.sh BUILD-DIR | install_test.sh --deb FILE" >&2
+    exit 2
+fi
+tools=(xvfb-run xauth xdotool desktop-file-validate appstreamcli)
+[[ -n $deb ]] && tools+=(dpkg-deb lintian)
+for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || { echo "install_test: $tool is missing; run scripts/install-deps.sh" >&2; exit 2; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/hanashi-install.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-    fail "cmake --install failed: $(tail -n 5 "$work/install.log")"
+root=$work/root
+usr=$root/usr
+if [[ -n $deb ]]; then
+    dpkg -x "$deb" "$root" || fail "dpkg -x $deb failed"
+else
+    cmake --install "$build" --prefix "$usr" >"$work/install.log" 2>&1 ||
+        fail "cmake --install failed: $(tail -n 5 "$work/install.log")"
+fi
 
-[[ -L $prefix/bin/hanashi && $(readlink "$prefix/bin/hanashi") == ../lib/hanashi/hanashi ]] ||
-    fail "bin/hanashi is not the relative link ../lib/hanashi/hanashi"
-for file in lib/hanashi/hanashi bin/hanashi-check; do
-    [[ -x $prefix/$file ]] || fail "$file is missing or not executable"
+app_id=invalid.hanashi.hanashi
+game=lib/games/hanashi
+data=share/games/hanashi
+help_page="最初にお読み下さい.html"
+expect_link() {
+    [[ -L $usr/$1 && $(readlink "$usr/$1") == "$2" ]] || fail "$1 is not the relative link $2"
+}
+expect_link games/hanashi ../$game/hanashi
+expect_link $game/dat ../../../$data/dat
+expect_link "$game/$help_page" "../../../$data/$help_page"
+for file in $game/hanashi games/hanashi-check; do
+    [[ -f $usr/$file && -x $usr/$file ]] || fail "$file is missing or not executable"
 done
-for file in lib/hanashi/dat/opn.dat lib/hanashi/dat/end.dat lib/hanashi/dat/bgm.mid \
-    lib/hanashi/dat/00.bmp lib/hanashi/dat/09.bmp "lib/hanashi/最初にお読み下さい.html" \
-    share/applications/hanashi.desktop share/icons/hicolor/32x32/apps/hanashi.png; do
-    [[ -f $prefix/$file ]] || fail "$file is missing"
+for file in $data/dat/opn.dat $data/dat/end.dat $data/dat/bgm.mid $data/dat/00.bmp \
+    $data/dat/09.bmp "$data/$help_page" share/applications/$app_id.desktop \
+    share/metainfo/$app_id.metainfo.xml share/icons/hicolor/32x32/apps/hanashi.png \
+    share/icons/hicolor/64x64/apps/hanashi.png share/doc/hanashi/copyright; do
+    [[ -f $usr/$file ]] || fail "$file is missing"
 done
-grep -qx 'Exec=hanashi' "$prefix/share/applications/hanashi.desktop" ||
-    fail "the desktop entry does not start hanashi"
-"$prefix/bin/hanashi-check" "$prefix/lib/hanashi" >"$work/check.log" 2>&1 ||
+for file in share/man/man6/hanashi.6.gz share/man/man6/hanashi-check.6.gz \
+    share/doc/hanashi/changelog.Debian.gz; do
+    gzip -t "$usr/$file" 2>/dev/null || fail "$file is missing or not gzip"
+done
+
+desktop=$usr/share/applications/$app_id.desktop
+metainfo=$usr/share/metainfo/$app_id.metainfo.xml
+grep -qx 'Exec=hanashi' "$desktop" || fail "the desktop entry does not start hanashi"
+grep -qx 'Icon=hanashi' "$desktop" || fail "the desktop entry does not show the hanashi icon"
+grep -qF "<id>$app_id</id>" "$metainfo" || fail "the AppStream id is not $app_id"
+grep -qF "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the AppStream data does not launch $app_id.desktop"
+out=$(desktop-file-validate "$desktop" 2>&1) && [[ -z $out ]] ||
+    fail "desktop-file-validate: $out"
+echo "install_test: desktop-file-validate $app_id.desktop: no findings"
+# No network: the screenshot's address cannot be fetched from here.
+out=$(appstreamcli validate --pedantic --no-net "$metainfo" 2>&1) ||
+    fail "appstreamcli validate: $out"
+echo "install_test: appstreamcli validate --pedantic --no-net:"
+sed 's/^/    /' <<<"$out"
+
+"$usr/games/hanashi-check" "$usr/$game" >"$work/check.log" 2>&1 ||
     fail "the installed game fails its check: $(cat "$work/check.log")"
 
+# --- the package's own checks --------------------------------------------
+if [[ -n $deb ]]; then
+    # Lintian says so on stderr when run as root, as CI does; its findings
+    # go to stdout.
+    lintian --fail-on error,warning "$deb" >"$work/lintian.out" 2>"$work/lintian.err" ||
+        fail "lintian failed: $(cat "$work/lintian.out" "$work/lintian.err")"
+    [[ ! -s $work/lintian.out ]] || fail "lintian: $(cat "$work/lintian.out")"
+    echo "install_test: lintian $(basename "$deb"): no findings"
+
+    depends=$(dpkg-deb -f "$deb" Depends)
+    # What dpkg-shlibdeps found in the programs, and what they load at run
+    # time where it cannot look.
+    for need in 'libqt6widgets6 (>= ' 'libfluidsynth3 (>= ' 'libc6 (>= ' qt6-qpa-plugins \
+        timgm6mb-soundfont fonts-ipafont-gothic xdg-utils; do
+        [[ ", $depends," == *", $need"* ]] || fail "Depends lacks $need: $depends"
+    done
+    [[ $(dpkg-deb -f "$deb" Recommends) == qt6-wayland ]] ||
+        fail "Recommends is not qt6-wayland: $(dpkg-deb -f "$deb" Recommends)"
+    [[ $(dpkg-deb -f "$deb" Section) == games ]] || fail "the package is not in section games"
+    version=$(dpkg-deb -f "$deb" Version)
+    grep -qF "<release version=\"${version%-*}\"" "$metainfo" ||
+        fail "the AppStream data has no release entry for ${version%-*}"
+fi
+
+# --- start it ------------------------------------------------------------
 # A desktop session of its own, and no sound device: the game runs silent.
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -83,4 +157,4 @@ unset QT_QPA_PLATFORM
 
 # Two tests may ask for the same free display at once: start from a random one.
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" --on-screen "$prefix"
+    bash "$0" --on-screen "$usr/games/hanashi" "$work/game.log"

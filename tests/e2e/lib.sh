@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the end-to-end scripts, which run under run-xvfb.sh with the
 # arguments HANASHI-EXE XPROBE-EXE SOURCE-DIR.
 #

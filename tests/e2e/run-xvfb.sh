@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs one end-to-end script on a private Xvfb screen of 1280x1024.
 #
 #   run-xvfb.sh SCRIPT HANASHI-EXE XPROBE-EXE SOURCE-DIR

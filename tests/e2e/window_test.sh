@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real game in a folder of its own: its window, what the screen shows,
 # and the two ways out (the End button and a close request), each with
 # status 0 at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Eyes and hands for the end-to-end scripts on an X display without a window
 // manager: reads the screen's pixels and asks a window to close the way a
 // window manager's close box does (xdotool can only destroy or kill it).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "music/MusicModule.h"
 #include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"

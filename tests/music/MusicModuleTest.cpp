@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "music/MusicModule.h"
 #include "platform/MciInterpreter.h"
 #include "support/FakeMidiEngine.h"

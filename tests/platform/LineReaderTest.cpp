@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/LineReader.h"
 
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/MciInterpreter.h"
 #include "support/FakeMidiEngine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long runs of the story handlers, as hours of play would call them. A leak of
 // a few bytes per line, or a script file left open per reopening, stays
 // invisible in the short tests and shows here as growth between a point after

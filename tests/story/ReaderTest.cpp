@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StoryFixture.h"
 
 using namespace hanashi;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/FakeMidiDevice.h"
 
 #include "support/FakeMidiEngine.h"

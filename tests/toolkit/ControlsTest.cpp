@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/TestForm.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Label.h"

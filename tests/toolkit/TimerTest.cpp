@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/Timer.h"
 
 #include <gtest/gtest.h>

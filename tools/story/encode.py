@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Builds the game's scripts dat/opn.dat and dat/end.dat from the UTF-8
 sources beside this file: code page 932, every line ended by CR LF.
 

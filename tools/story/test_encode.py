@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Run with: python3 -m unittest discover -s tools/story"""
 
 import tempfile
