@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Standard MIDI File check on arbitrary bytes. It reads every chunk and
 // event within bounds (the sanitizers watch), and what it accepts is a file
 // of format 0 or 1 with sound fields. Bytes after the last track it needs are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture loader's checks and decoding on arbitrary bytes: every input
 // gives a picture within the limits, or the loader's error naming the file;
 // never undefined behaviour, and never an allocation a header merely asked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/PlainFile.h"
 
 #include "platform/RuntimeError.h"

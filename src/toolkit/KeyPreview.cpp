@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "toolkit/KeyPreview.h"
 
 #include "toolkit/Application.h"

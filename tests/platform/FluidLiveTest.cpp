@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
 #include "platform/MidiFileInfo.h"
