@@ -183,14 +183,19 @@ no_display() {
     echo "    said: $(cat "$GAME_ERR")"
 }
 
+# start_playing NAME: the intact game in a folder of that name, up and
+# playing its music into the sink.
+start_playing() {
+    make_game "$E2E_TMP/$1" || bad "could not make the game folder" || return 1
+    start_game "$E2E_TMP/$1"
+    need_window Form1 || return 1
+    wait_for 10000 eval '(($(game_streams) == 1))' || bad "no music within 10 s"
+}
+
 # Another program destroys the window outright: the game ends as on a
 # close, the music stopped, status 0.
 window_destroyed() {
-    make_game "$E2E_TMP/window_destroyed" || bad "could not make the game folder" || return 1
-    start_game "$E2E_TMP/window_destroyed"
-    need_window Form1 || return 1
-    wait_for 10000 eval '(($(game_streams) == 1))' || bad "no music before the window went" ||
-        return 1
+    start_playing window_destroyed || return 1
     xdotool windowclose "$WINDOW"
     wait_exit 1000 || bad "still running 1 s after the window was destroyed" || return 1
     ((GAME_STATUS == 0)) || bad "exit status $GAME_STATUS, not 0"
@@ -199,11 +204,7 @@ window_destroyed() {
 # The sound server goes away in the middle of the game: the game plays on,
 # silent and quiet, and End still answers at once.
 sound_server_gone() {
-    make_game "$E2E_TMP/sound_server_gone" || bad "could not make the game folder" || return 1
-    start_game "$E2E_TMP/sound_server_gone"
-    need_window Form1 || return 1
-    wait_for 10000 eval '(($(game_streams) == 1))' || bad "no music before the server went" ||
-        return 1
+    start_playing sound_server_gone || return 1
     kill -KILL "$SOUND_PID" && wait "$SOUND_PID" 2>/dev/null
     SOUND_PID=
     local until=$(($(now_ms) + 2500))
