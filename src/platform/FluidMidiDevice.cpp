@@ -92,6 +92,12 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
         return nullptr;
 
     if (!setup.drivers.empty()) {
+        // FluidSynth's PulseAudio driver hands its media role to libpulse
+        // through the environment: setenv, here on the loading thread, while
+        // the GUI thread reads the environment (fonts, Qt), and glibc's
+        // environment is not safe for that. With no role of its own it sets
+        // nothing; the role is in PULSE_PROP_OVERRIDE, set before any thread.
+        fluid_settings_setstr(device->m_settings, "audio.pulseaudio.media-role", "");
         for (const auto& [name, value] : setup.driverSettings)
             fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
         for (const std::string& name : setup.drivers) {

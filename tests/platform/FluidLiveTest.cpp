@@ -8,10 +8,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <thread>
+#include <unistd.h>
 
 namespace hanashi {
 namespace {
@@ -92,6 +94,9 @@ TEST(FluidLive, startsAndEndsWithTheDriverRunning) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     FluidMidiEngine engine(pulseOnly());
+    // Devices are made on a worker while the GUI thread reads the
+    // environment; nothing may change it then (glibc's setenv moves it).
+    char** const environment = environ;
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
         std::unique_ptr<FluidMidiDevice> device =
@@ -107,6 +112,8 @@ TEST(FluidLive, startsAndEndsWithTheDriverRunning) {
     }
     EXPECT_TRUE(NullSinkServer::waitUntil([&] { return server.streams() == 0; }))
         << server.streams() << " streams left";
+    EXPECT_EQ(environ, environment);
+    EXPECT_EQ(std::getenv("PULSE_PROP_media.role"), nullptr);
 }
 
 // The game's own way in: the open loads on a worker, and End (stop, close),
