@@ -1,11 +1,14 @@
 # SPDX-License-Identifier: MIT
-# Sourced by the benchmark scripts: a private X server at 1920 x 1080, an
+# Sourced by the benchmark scripts: a private X server (BENCH_SCREEN, default
+# 1920x1080), an
 # optional PulseAudio daemon with a null sink, a "no sound device" setting,
 # process figures from /proc, medians, and cleanup of everything started here
 # (by process id, nothing else).
 #
 # BUILD (default build/bench beside this folder) holds a Release build made
-# with -DHANASHI_BUILD_BENCH=ON.
+# with -DHANASHI_BUILD_BENCH=ON. BASELINE_EXE, if set, is another build's
+# hanashi (an earlier commit's, say) that the scripts that support it
+# measure side by side with this one, interleaved in the same run.
 
 set -euo pipefail
 
@@ -13,8 +16,10 @@ BENCH_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SOURCE_DIR=$(cd "$BENCH_DIR/.." && pwd)
 BUILD=${BUILD:-$SOURCE_DIR/build/bench}
 GAME_EXE=$BUILD/hanashi
-SCREEN_W=1920
-SCREEN_H=1080
+BENCH_SCREEN=${BENCH_SCREEN:-1920x1080}
+SCREEN_W=${BENCH_SCREEN%x*}
+SCREEN_H=${BENCH_SCREEN#*x}
+BASELINE_EXE=${BASELINE_EXE:-}
 
 STARTED_PIDS=()
 BENCH_TMP=$(mktemp -d "${TMPDIR:-/tmp}/hanashi-bench.XXXXXX")
@@ -60,7 +65,7 @@ need_build() {
     done
 }
 
-# Xvfb on a free display number, 1920 x 1080, black root, no window manager.
+# Xvfb on a free display number, BENCH_SCREEN, black root, no window manager.
 start_xvfb() {
     need Xvfb xdotool
     local fdfile=$BENCH_TMP/display
@@ -148,10 +153,10 @@ now_s() {
 
 # --- the game's window ---------------------------------------------------
 
-# The game's window fills the 1920 x 1080 screen (no window manager), and
-# its client area is 8 x 6 units: 240 x 180 pixels each.
-ux() { awk -v u="$1" 'BEGIN { printf "%d", u * 240 }'; }
-uy() { awk -v u="$1" 'BEGIN { printf "%d", u * 180 }'; }
+# The game's window fills the screen (no window manager), and its client
+# area is 8 x 6 units.
+ux() { awk -v u="$1" -v w="$SCREEN_W" 'BEGIN { printf "%d", u * w / 8 }'; }
+uy() { awk -v u="$1" -v h="$SCREEN_H" 'BEGIN { printf "%d", u * h / 6 }'; }
 
 # Waits for the game's window; prints its id.
 game_window() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The game's share of one core while it plays on its own at the start-up
-# settings (text speed 1500 ms, level 10), under Xvfb at 1920 x 1080:
+# settings (text speed 1500 ms, level 10), under Xvfb at BENCH_SCREEN (1920x1080):
 #
 # - with sound: the music synthesised into a PulseAudio null sink (a user
 #   daemon started here; its own share and the X server's are shown beside);
@@ -36,11 +36,12 @@ share() { # TICKS SECONDS -> percent of one core
 
 # run_one MODE: one measured run; appends "MODE game% pulse% xvfb% streams status".
 run_one() {
-    local mode=$1
-    if [[ $mode == sound ]]; then
-        "$GAME_EXE" >/dev/null 2>>"$BENCH_TMP/err" &
+    local mode=$1 exe=$GAME_EXE
+    [[ $mode == base_* ]] && exe=$BASELINE_EXE
+    if [[ $mode == sound || $mode == base_sound ]]; then
+        "$exe" >/dev/null 2>>"$BENCH_TMP/err" &
     else
-        env "${NO_SOUND_ENV[@]}" "$GAME_EXE" >/dev/null 2>>"$BENCH_TMP/err" &
+        env "${NO_SOUND_ENV[@]}" "$exe" >/dev/null 2>>"$BENCH_TMP/err" &
     fi
     local pid=$!
     STARTED_PIDS+=("$pid")
@@ -60,14 +61,16 @@ run_one() {
 }
 
 echo "$RUNS runs of ${SECONDS_PER_RUN} s per case, alternating; mode game% pulseaudio% Xvfb% streams status"
+modes=(sound silent)
+if [[ -n $BASELINE_EXE ]]; then
+    need_build "$BASELINE_EXE"
+    modes+=(base_sound base_silent)
+fi
+# Each round rotates the order, so that no mode always follows another.
 for ((r = 0; r < RUNS; r++)); do
-    if ((r % 2 == 0)); then
-        run_one sound
-        run_one silent
-    else
-        run_one silent
-        run_one sound
-    fi
+    for ((m = 0; m < ${#modes[@]}; m++)); do
+        run_one "${modes[(r + m) % ${#modes[@]}]}"
+    done
 done
 
 med() { awk -v m="$1" -v f="$2" '$1 == m { print $f }' "$RESULTS" | median; }
@@ -80,7 +83,12 @@ echo "  with sound into a null sink: ${sound} % (goal < 3): $(verdict "$(awk -v 
 echo "  without a sound device:      ${silent} % (goal < 1): $(verdict "$(awk -v v="$silent" 'BEGIN { print (v < 1) }')")" \
     "  [Xvfb $(med silent 4) %]"
 echo "  ratio with/without sound: $(awk -v a="$sound" -v b="$silent" 'BEGIN { printf "%.2f", a / b }')"
-if awk '($1 == "sound" && $5 < 1) || ($1 == "silent" && $5 > 0) || $6 != 0 { bad = 1 } END { exit !bad }' "$RESULTS"; then
+echo "  game and sound server together, with sound: $(awk -v a="$sound" -v b="$(med sound 3)" 'BEGIN { printf "%.3f", a + b }') %"
+if [[ -n $BASELINE_EXE ]]; then
+    echo "baseline ($BASELINE_EXE): with sound $(med base_sound 2) % [pulseaudio $(med base_sound 3) %]," \
+        "without $(med base_silent 2) %"
+fi
+if awk '($1 ~ /sound$/ && $5 < 1) || ($1 ~ /silent$/ && $5 > 0) || $6 != 0 { bad = 1 } END { exit !bad }' "$RESULTS"; then
     echo "cpu_share: a run had the wrong sound streams or a non-zero exit status (see above)" >&2
     exit 1
 fi

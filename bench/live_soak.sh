@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Live soak: the real game (Release build) under Xvfb at 1920 x 1080 for ten
+# Live soak: the real game (Release build) under Xvfb at BENCH_SCREEN (1920x1080) for ten
 # minutes at its fastest: text speed 100 ms and question level 1, set through
 # the window as a player would (clicks on the left arrows of the two bars, see
 # bars_to_minimum in common.sh), with the music playing into a PulseAudio null

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Start-up of the real game (Release build) against the floor: a bare Qt
 # Widgets program that shows one line of Japanese in IPAGothic over the screen
-# (bench/floor/startup_floor.cpp). Both run under one Xvfb at 1920 x 1080 with
+# (bench/floor/startup_floor.cpp). Both run under one Xvfb at BENCH_SCREEN (1920x1080) with
 # no window manager, measured the same way from outside by bench/probe/
 # first_frame.cpp:
 #
@@ -53,6 +53,11 @@ run_one() {
     game_silent)
         line=$(env "${NO_SOUND_ENV[@]}" "${probe[@]}" --title Form1 -- "$GAME_EXE" 2>>"$BENCH_TMP/err")
         ;;
+    base) line=$("${probe[@]}" --title Form1 -- "$BASELINE_EXE" 2>>"$BENCH_TMP/err") ;;
+    base_silent)
+        line=$(env "${NO_SOUND_ENV[@]}" "${probe[@]}" --title Form1 -- "$BASELINE_EXE" \
+            2>>"$BENCH_TMP/err")
+        ;;
     esac || true
     local ms kb status
     ms=$(sed -n 's/.*first_frame_ms=\([-0-9.]*\).*/\1/p' <<<"$line")
@@ -62,6 +67,11 @@ run_one() {
 }
 
 kinds=(floor game game_silent)
+# An earlier build beside this one, in the same rounds.
+if [[ -n $BASELINE_EXE ]]; then
+    need_build "$BASELINE_EXE"
+    kinds+=(base base_silent)
+fi
 for kind in "${kinds[@]}"; do
     run_one "$kind"
 done
@@ -96,7 +106,7 @@ for kind in "${kinds[@]}"; do
 done
 
 verdict() { if (($1)); then echo met; else echo MISSED; fi; }
-for kind in game game_silent; do
+for kind in "${kinds[@]:1}"; do
     ms_var=MS_$kind kb_var=KB_$kind
     awk -v g="${!ms_var}" -v f="$MS_floor" -v gk="${!kb_var}" -v fk="$KB_floor" -v k="$kind" \
         'BEGIN { printf "%s: first frame %.2f x the floor'"'"'s (goal <= 1.3), peak RSS %+.1f MB (goal <= 25)\n",
