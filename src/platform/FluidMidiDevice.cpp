@@ -65,18 +65,25 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     // some 190 ms of buffering, which background music never notices.
     fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
     fluid_settings_setint(device->m_settings, "audio.periods", 4);
+    // A SoundFont's samples are read when an instrument is first chosen, so
+    // only the tune's instruments are ever held, and a machine where no
+    // driver opens reads little more than the SoundFont's headers.
+    fluid_settings_setint(device->m_settings, "synth.dynamic-sample-loading", 1);
 
     device->m_synth = new_fluid_synth(device->m_settings);
     if (!device->m_synth)
         return nullptr;
 
     for (const QString& path : setup.soundFonts) {
-        const std::optional<PlainFile> file = openSoundFont(path);
-        // FluidSynth opens the file by name; the descriptor's own link names
-        // the very file that was checked, whatever the folder holds by now.
+        std::optional<PlainFile> file = openSoundFont(path);
+        // FluidSynth opens the file by name, now and again whenever it reads
+        // samples; the descriptor's own link names the very file that was
+        // checked, whatever the folder holds by then, so the descriptor stays
+        // open as long as the synthesiser.
         if (file && fluid_synth_sfload(device->m_synth,
                                        QFile::encodeName(file->reopenPath()).constData(), 1) >= 0) {
             device->m_soundFont = path;
+            device->m_soundFontFile = std::make_shared<PlainFile>(std::move(*file));
             break;
         }
     }
@@ -133,7 +140,7 @@ FluidMidiDevice::~FluidMidiDevice() {
     // owns all it touches, and nothing here touches those objects again.
     auto release = std::make_shared<std::packaged_task<void()>>(
         [driver = m_driver, player = m_player, synth = m_synth, settings = m_settings,
-         observer = m_teardownObserver] {
+         soundFontFile = std::move(m_soundFontFile), observer = m_teardownObserver]() mutable {
             const auto done = [&observer](const char* name) {
                 if (observer)
                     observer(name);
@@ -154,6 +161,7 @@ FluidMidiDevice::~FluidMidiDevice() {
                 delete_fluid_settings(settings);
                 done("settings deleted");
             }
+            soundFontFile.reset();
         });
     const bool driverWasOpen = m_driver != nullptr;
     m_driver = nullptr;

@@ -18,6 +18,8 @@ struct _fluid_audio_driver_t;
 
 namespace hanashi {
 
+class PlainFile;
+
 // A FluidSynth synthesiser, a MIDI player holding one piece and, unless the
 // device renders offline, an audio driver feeding the sound card.
 //
@@ -81,6 +83,8 @@ private:
     _fluid_audio_driver_t* m_driver = nullptr;
     std::function<void(const char*)> m_teardownObserver;
     QString m_soundFont;
+    // Read by the synthesiser until it is deleted.
+    std::shared_ptr<PlainFile> m_soundFontFile;
     int m_lengthTicks = 0;
     bool m_playing = false;
     // A rewind was asked for and the player has not yet been seen back
