@@ -265,6 +265,30 @@ private:
         , mci(std::move(gated), MciInterpreter::Opening::InBackground, loadWait) {}
 };
 
+// An interpreter over a gated engine that it may outlive: the engine goes
+// with the last worker, and what it saw is read once it is gone.
+struct OutlivedEngine {
+    QStringList journalAtEnd;
+    std::promise<void> gone;
+    GatedEngine* engine = nullptr;
+
+    MciInterpreter interpreter(std::chrono::milliseconds loadWait) {
+        auto gated = std::make_unique<GatedEngine>();
+        gated->journalAtEnd = &journalAtEnd;
+        gated->gone = &gone;
+        engine = gated.get();
+        return MciInterpreter(std::move(gated), MciInterpreter::Opening::InBackground, loadWait);
+    }
+    int send(MciInterpreter& mci, const char* command) {
+        return mci.sendString(QString::fromUtf8(command), nullptr, 0);
+    }
+    // The engine's journal, once the interpreter and every worker are done.
+    QStringList journal() {
+        gone.get_future().wait();
+        return journalAtEnd;
+    }
+};
+
 // The game's start-up sends open then play and polls the mode; none of it may
 // wait for the load, and the device must end up as if each had waited.
 TEST(MciInterpreterLoading, commandsDuringTheLoadAreCarriedOutOnceTheDeviceIsReady) {
@@ -366,23 +390,15 @@ TEST(MciInterpreterLoading, closeReopenAndTheEndWaitForTheLoadAndCloseItsDevice)
         EXPECT_EQ(rig.engine->fake.liveDevices().size(), 1U);
     }
     {
-        QStringList journalAtEnd;
-        std::promise<void> gone;
-        auto gated = std::make_unique<GatedEngine>();
-        gated->journalAtEnd = &journalAtEnd;
-        gated->gone = &gone;
-        GatedEngine& engine = *gated;
+        OutlivedEngine outlived;
         std::thread releaser;
         {
-            MciInterpreter mci(std::move(gated), MciInterpreter::Opening::InBackground,
-                               std::chrono::seconds(30));
-            ASSERT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
-                      0);
-            releaser = std::thread([&engine] { engine.release(); });
+            MciInterpreter mci = outlived.interpreter(std::chrono::seconds(30));
+            ASSERT_EQ(outlived.send(mci, "open \"/m/a.mid\" alias MIDI"), 0);
+            releaser = std::thread([&outlived] { outlived.engine->release(); });
         }
         releaser.join();
-        gone.get_future().wait();
-        EXPECT_EQ(journalAtEnd, QStringList({"open /m/a.mid", "close /m/a.mid"}));
+        EXPECT_EQ(outlived.journal(), QStringList({"open /m/a.mid", "close /m/a.mid"}));
     }
 }
 
@@ -392,32 +408,25 @@ TEST(MciInterpreterLoading, closeReopenAndTheEndWaitForTheLoadAndCloseItsDevice)
 TEST(MciInterpreterLoading, aLoadPastTheWaitIsGivenUpAndItsDeviceClosedWhenItComes) {
     for (const char* giveUp : {"close MIDI notify", "open \"/m/b.mid\" alias MIDI", "end"}) {
         SCOPED_TRACE(giveUp);
-        QStringList journalAtEnd;
-        std::promise<void> gone;
-        auto gated = std::make_unique<GatedEngine>();
-        gated->journalAtEnd = &journalAtEnd;
-        gated->gone = &gone;
-        GatedEngine& engine = *gated;
+        OutlivedEngine outlived;
         {
-            MciInterpreter mci(std::move(gated), MciInterpreter::Opening::InBackground,
-                               std::chrono::milliseconds(0));
-            ASSERT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
-                      0);
-            ASSERT_EQ(mci.sendString(QStringLiteral("play MIDI"), nullptr, 0), 0);
+            MciInterpreter mci = outlived.interpreter(std::chrono::milliseconds(0));
+            ASSERT_EQ(outlived.send(mci, "open \"/m/a.mid\" alias MIDI"), 0);
+            ASSERT_EQ(outlived.send(mci, "play MIDI"), 0);
             if (std::string(giveUp) != "end") {
-                EXPECT_EQ(mci.sendString(QString::fromUtf8(giveUp), nullptr, 0), 0);
+                EXPECT_EQ(outlived.send(mci, giveUp), 0);
                 EXPECT_EQ(mci.device(QStringLiteral("MIDI")), nullptr);
             }
         }
-        engine.release();
-        gone.get_future().wait();
+        outlived.engine->release();
+        QStringList journal = outlived.journal();
         // The second open waits at the same gate, and is given up in turn.
         QStringList expected = {"open /m/a.mid", "close /m/a.mid"};
         if (std::string(giveUp).starts_with("open"))
             expected = {"open /m/a.mid", "close /m/a.mid", "open /m/b.mid", "close /m/b.mid"};
-        journalAtEnd.sort();
+        journal.sort();
         expected.sort();
-        EXPECT_EQ(journalAtEnd, expected);
+        EXPECT_EQ(journal, expected);
     }
 }
 
