@@ -2,10 +2,12 @@
 #include "platform/LineReader.h"
 
 #include "platform/Cp932.h"
+#include "platform/PlainFile.h"
 
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace hanashi {
 
@@ -20,6 +22,12 @@ bool isCp932LeadByte(unsigned char b) {
 LineReader::LineReader(QByteArray bytes)
     : m_buffer(std::move(bytes))
     , m_sourceDone(true) {}
+
+LineReader::LineReader(PlainFile file)
+    : LineReader([file = std::make_shared<PlainFile>(std::move(file))](char* buffer,
+                                                                       std::int64_t capacity) {
+        return file->read(buffer, capacity);
+    }) {}
 
 LineReader::LineReader(Source source, std::int64_t bufferBytes)
     : m_source(std::move(source))

@@ -8,6 +8,8 @@
 
 namespace hanashi {
 
+class PlainFile;
+
 // Reads a script one line at a time, in order, through a bounded buffer: the
 // memory it needs does not grow with the file, and nothing past the lines
 // asked for is read. A line ends at CR LF, at a lone LF (scripts saved on
@@ -32,6 +34,8 @@ public:
     explicit LineReader(QByteArray bytes);
     // The bytes come from source, bufferBytes (at least 4) at a time.
     explicit LineReader(Source source, std::int64_t bufferBytes = DefaultBufferBytes);
+    // The bytes come from an open file, which the reader keeps open.
+    explicit LineReader(PlainFile file);
 
     // True once every line has been read; an empty input is at its end at once.
     bool atEnd();

@@ -19,10 +19,7 @@ std::int16_t SequentialFiles::freeFile() const {
 void SequentialFiles::open(std::int16_t number, const QString& path) {
     if (m_files.count(number))
         throw RuntimeError(QStringLiteral("File already open: #%1 (%2)").arg(number).arg(path));
-    auto file = std::make_shared<PlainFile>(PlainFile::open(path));
-    LineReader reader(
-        [file](char* buffer, std::int64_t capacity) { return file->read(buffer, capacity); });
-    m_files[number] = std::make_unique<OpenFile>(OpenFile{path, std::move(reader)});
+    m_files[number] = std::make_unique<OpenFile>(OpenFile{path, LineReader(PlainFile::open(path))});
 }
 
 void SequentialFiles::close(std::int16_t number) {
