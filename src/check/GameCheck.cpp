@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -26,6 +25,13 @@ namespace hanashi {
 namespace {
 
 using Severity = Finding::Severity;
+
+// A system's reason as the findings word it: "permission denied".
+QString lowerFirst(QString text) {
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
 
 class GameChecker {
 public:
@@ -92,20 +98,11 @@ private:
         return QStringLiteral("cannot be read: %1").arg(lowerFirst(failure.detail));
     }
 
-    static QString lowerFirst(QString text) {
-        if (!text.isEmpty())
-            text[0] = text[0].toLower();
-        return text;
-    }
-
     std::optional<ScriptWalk> checkScript(const QString& name, const QString& whenMissing) {
         std::optional<PlainFile> file = openFile(name, Severity::Error, whenMissing);
         if (!file)
             return std::nullopt;
-        auto shared = std::make_shared<PlainFile>(std::move(*file));
-        LineReader reader([shared](char* buffer, std::int64_t capacity) {
-            return shared->read(buffer, capacity);
-        });
+        LineReader reader(std::move(*file));
         ScriptWalk walk;
         try {
             walk = walkScript(reader, shown(name));
@@ -197,11 +194,13 @@ private:
     void checkPictures() {
         for (int i = 0; i <= 9; ++i) {
             const QString name = QStringLiteral("0%1.bmp").arg(i);
-            if (!openFile(name, Severity::Error,
-                          QStringLiteral("the game stops at start-up without it")))
+            std::optional<PlainFile> file = openFile(
+                name, Severity::Error, QStringLiteral("the game stops at start-up without it"));
+            if (!file)
                 continue;
+            // What LoadPicture does, on the file already open.
             try {
-                LoadPicture(path(name));
+                decodeBitmap(file->readAll(MaxPictureFileBytes), path(name));
             } catch (const RuntimeError& error) {
                 add(Severity::Error, name, 0,
                     QStringLiteral("the game cannot load it and stops at start-up: %1")
@@ -212,12 +211,11 @@ private:
 
     void checkMusic() {
         const QString name = QStringLiteral("bgm.mid");
-        std::optional<PlainFile> file =
-            openFile(name, Severity::Warning, QStringLiteral("the game runs without music"));
+        const QString silent = QStringLiteral("the game runs without music");
+        std::optional<PlainFile> file = openFile(name, Severity::Warning, silent);
         if (!file)
             return;
         const qint64 maxSize = FluidMidiEngine::Options{}.maxFileSize;
-        const QString silent = QStringLiteral("the game runs without music");
         QByteArray bytes;
         try {
             bytes = file->readAll(maxSize);
@@ -270,10 +268,7 @@ std::optional<QString> unsearchable(const QString& folder) {
         error = errno;
     if (!error)
         return std::nullopt;
-    QString reason = QString::fromLocal8Bit(std::strerror(error));
-    if (!reason.isEmpty())
-        reason[0] = reason[0].toLower();
-    return reason;
+    return lowerFirst(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace

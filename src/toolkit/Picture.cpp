@@ -128,14 +128,7 @@ QImage decodeBitmap(const QByteArray& bytes, const QString& path) {
 }
 
 QImage LoadPicture(const QString& path) {
-    PlainFile file = PlainFile::open(path);
-    if (file.size() > MaxPictureFileBytes)
-        throw RuntimeError(QStringLiteral("Invalid picture %1: it is too large (%2 bytes, at most "
-                                          "%3)")
-                               .arg(path)
-                               .arg(file.size())
-                               .arg(MaxPictureFileBytes));
-    return decodeBitmap(file.readAll(MaxPictureFileBytes), path);
+    return decodeBitmap(PlainFile::open(path).readAll(MaxPictureFileBytes), path);
 }
 
 } // namespace hanashi
