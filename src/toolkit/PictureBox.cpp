@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
+#include "toolkit/Picture.h"
 
 #include "toolkit/Shape.h"
 
@@ -71,6 +72,20 @@ void PictureBox::setBorderStyle(std::int16_t style) {
     applyGeometry(pixelRect());
 }
 
+namespace {
+
+// A part of a picture converted to another format. A stored picture is read
+// in place; other formats, which may have a colour table, are copied first.
+QImage partIn(const QImage& picture, const QRect& part, QImage::Format format) {
+    if (picture.format() != PictureFormat)
+        return picture.copy(part).convertToFormat(format);
+    const uchar* first = picture.constScanLine(part.top()) + part.left() * 3;
+    return QImage(first, part.width(), part.height(), picture.bytesPerLine(), PictureFormat)
+        .convertToFormat(format);
+}
+
+} // namespace
+
 void PictureBox::setPicture(const QImage& picture) {
     m_picture = picture;
 }
@@ -100,9 +115,16 @@ void PictureBox::PaintPicture(const QImage& picture, double destLeft, double des
     const QRectF target(dest.left() + (onPicture.left() - src.left()) * sx,
                         dest.top() + (onPicture.top() - src.top()) * sy, onPicture.width() * sx,
                         onPicture.height() * sy);
+    // Qt stretches only pictures in the drawing's own format by its fast
+    // path; the part that is drawn is converted first, so that any picture
+    // lands on the same pixels. Whole pixels move the section, not its scale.
+    const bool sameFormat = picture.format() == m_drawing.format();
+    const QRect part = sameFormat ? picture.rect() : onPicture.toAlignedRect() & picture.rect();
+    const QImage section = sameFormat ? picture : partIn(picture, part, m_drawing.format());
+    const QPointF shift = part.topLeft();
     QPainter painter(&m_drawing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, picture, onPicture);
+    painter.drawImage(target, section, onPicture.translated(-shift));
     painter.end();
     m_widget->update();
 }

@@ -2,6 +2,7 @@
 #include "support/TestForm.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Label.h"
+#include "toolkit/Picture.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/Shape.h"
 
@@ -125,6 +126,25 @@ TEST(PictureBox, StretchesASectionAndLeavesWhatLiesOffThePictureAlone) {
     EXPECT_EQ(d.pixelColor(99, 99), QColor(Qt::white));
     box.Cls();
     EXPECT_EQ(box.drawing().pixelColor(75, 75), QColor(Qt::black));
+}
+
+// Pictures are stored with three bytes a pixel; a stretched section of one
+// must land on exactly the pixels the screen's own format gives.
+TEST(PictureBox, AStoredPictureStretchesToTheSamePixelsAsTheScreensFormat) {
+    TestForm form;
+    QImage screenFormat(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            screenFormat.setPixelColor(x, y, QColor(x * 4, y * 5, (x * y) % 256));
+    std::vector<QImage> drawn;
+    for (const QImage& picture : {screenFormat, screenFormat.convertToFormat(PictureFormat)}) {
+        PictureBox box(form);
+        box.setScaleMode(ScaleMode::Pixels);
+        box.Move(0, 0, 97 * 15, 61 * 15);
+        box.PaintPicture(picture, 0, 0, 97, 61, 9, -7, 50, 50);
+        drawn.push_back(box.drawing());
+    }
+    EXPECT_EQ(drawn[0], drawn[1]);
 }
 
 TEST(PictureBox, DrawsShapesOverTheDrawingBackToFront) {
