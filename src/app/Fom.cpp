@@ -109,7 +109,13 @@ Fom::Fom(const FomServices& services)
 Fom::~Fom() = default;
 
 void Fom::wireHandlers() {
-    BgmTim.setHandler([this] { m_music.BgmTim_Timer(); });
+    // The watchdog sleeps through the ticks that could not find the music
+    // stopped, and any command to the music wakes it.
+    BgmTim.setHandler([this] {
+        m_music.BgmTim_Timer();
+        BgmTim.sleepFor(m_music.watchdogMaySleepFor());
+    });
+    m_music.setOnCommand([this] { BgmTim.wake(); });
     KazariTim.setHandler([this] { m_decoration.KazariTim_Timer(); });
     LBlTim.setHandler([this] { m_story.LBlTim_Timer(); });
     QstTim.setHandler([this] { m_story.QstTim_Timer(); });

@@ -20,20 +20,35 @@ MusicModule::MusicModule(Mci& mci)
 void MusicModule::OpenMusic(const QString& path) {
     send(m_mci, QStringLiteral("close MIDI notify"));
     send(m_mci, QStringLiteral("open \"") + path + QStringLiteral("\" alias MIDI"));
+    sent();
 }
 
 void MusicModule::CloseMusic() {
     send(m_mci, QStringLiteral("close MIDI notify"));
+    sent();
 }
 
 void MusicModule::PlayMusic() {
     m_musicLoopOn = loopTrue;
     send(m_mci, QStringLiteral("play MIDI notify"));
+    sent();
 }
 
 void MusicModule::StopMusic() {
     m_musicLoopOn = loopFalse;
     send(m_mci, QStringLiteral("stop MIDI notify"));
+    sent();
+}
+
+std::chrono::milliseconds MusicModule::watchdogMaySleepFor() {
+    if (m_musicLoopOn != loopTrue)
+        return std::chrono::milliseconds::max();
+    return m_mci.quietFor(QStringLiteral("MIDI"));
+}
+
+void MusicModule::sent() {
+    if (m_onCommand)
+        m_onCommand();
 }
 
 void MusicModule::BgmTim_Timer() {

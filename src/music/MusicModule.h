@@ -4,7 +4,9 @@
 #include "platform/Mci.h"
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace hanashi {
 
@@ -31,9 +33,19 @@ public:
     // -1 while the music is to loop, 0 otherwise; 0 at start.
     std::int16_t MusicLoopOn() const { return m_musicLoopOn; }
 
+    // How long the watchdog's next tick can wait without missing anything
+    // it would act on: forever while the music is not meant to loop or
+    // nothing is open, else as long as the device is sure to keep playing.
+    // Every procedure above changes that; onCommand is told when one ran.
+    std::chrono::milliseconds watchdogMaySleepFor();
+    void setOnCommand(std::function<void()> onCommand) { m_onCommand = std::move(onCommand); }
+
 private:
+    void sent();
+
     Mci& m_mci;
     std::int16_t m_musicLoopOn = 0;
+    std::function<void()> m_onCommand;
 };
 
 } // namespace hanashi

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <memory>
 
 namespace hanashi {
@@ -34,6 +35,15 @@ public:
     // reply may be null; a reply is cut to replyLength characters. Only
     // commands that answer (status) write to reply, and only on success.
     virtual int sendString(const QString& command, QString* reply, int replyLength) = 0;
+
+    // How long from now "status ALIAS mode" is sure not to answer stopped,
+    // as long as no other command is sent: a watchdog that polls for the
+    // stopped mode need not ask before then. Forever when nothing is open
+    // under the alias; zero when the interpreter cannot tell.
+    virtual std::chrono::milliseconds quietFor(const QString& alias) {
+        (void)alias;
+        return std::chrono::milliseconds::zero();
+    }
 };
 
 // The FluidSynth-backed interpreter the game uses, opening in the background.

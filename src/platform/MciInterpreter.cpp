@@ -50,6 +50,16 @@ MidiDevice* MciInterpreter::device(const QString& alias) const {
     return found == m_devices.end() ? nullptr : found->second.device.get();
 }
 
+std::chrono::milliseconds MciInterpreter::quietFor(const QString& alias) {
+    const auto found = m_devices.find(aliasKey(alias));
+    if (found == m_devices.end())
+        return std::chrono::milliseconds::max();
+    // A device still loading, or one whose load failed and is not yet
+    // cleared away, answers soon enough to be asked again.
+    MidiDevice* device = found->second.device.get();
+    return device ? device->quietFor() : std::chrono::milliseconds::zero();
+}
+
 void MciInterpreter::finishLoading() {
     for (auto it = m_devices.begin(); it != m_devices.end();) {
         const bool settled = settle(it->second, m_loadWait);

@@ -39,6 +39,7 @@ public:
     ~MciInterpreter() override;
 
     int sendString(const QString& command, QString* reply, int replyLength) override;
+    std::chrono::milliseconds quietFor(const QString& alias) override;
 
     // The device open under alias; null if there is none or it still loads.
     // For tests and benchmarks.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+
 namespace hanashi {
 
 // One open MIDI piece with whatever produces its sound. Destroying it stops
@@ -22,6 +24,9 @@ public:
     // Stopped until played, after stop, and as soon as the piece has passed
     // its last tick; Playing otherwise. Cheap enough to poll every few ms.
     virtual Mode mode() = 0;
+    // A time from now before which mode() is sure to stay Playing, if
+    // nothing is asked of the device meanwhile; zero when it cannot tell.
+    virtual std::chrono::milliseconds quietFor() { return std::chrono::milliseconds::zero(); }
 };
 
 } // namespace hanashi

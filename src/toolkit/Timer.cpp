@@ -3,6 +3,9 @@
 
 #include "toolkit/Application.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace hanashi {
 
 namespace {
@@ -35,11 +38,33 @@ void Timer::setInterval(int milliseconds) {
 }
 
 void Timer::fire() {
+    if (m_sleeping)
+        wake();
     if (!s_halted)
         dispatch(m_handler);
 }
 
+void Timer::sleepFor(std::chrono::milliseconds span) {
+    if (s_halted || !m_enabled || m_interval <= 0 || span.count() <= m_interval)
+        return;
+    m_sleeping = true;
+    if (span == std::chrono::milliseconds::max())
+        m_timer.stop();
+    else
+        m_timer.start(
+            static_cast<int>(std::min<std::chrono::milliseconds::rep>(span.count(), INT_MAX)));
+}
+
+void Timer::wake() {
+    if (!m_sleeping)
+        return;
+    m_sleeping = false;
+    m_timer.stop();
+    sync();
+}
+
 void Timer::sync() {
+    m_sleeping = false;
     if (s_halted || !m_enabled || m_interval <= 0) {
         m_timer.stop();
         return;

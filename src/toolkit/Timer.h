@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QTimer>
+#include <chrono>
 #include <functional>
 
 namespace hanashi {
@@ -27,6 +28,16 @@ public:
     // Runs the tick handler as a tick would.
     void fire();
 
+    // Lets the next tick come span from now instead of one interval, for a
+    // handler that knows its ticks until then would do nothing: each tick is
+    // a wake-up of the whole program. The ticks after it come at the
+    // interval again. A span of milliseconds::max() waits for wake().
+    void sleepFor(std::chrono::milliseconds span);
+    // Ends a sleep: the next tick comes one interval from now.
+    void wake();
+    // What the running countdown was started with, in ms.
+    int currentWait() const { return m_timer.interval(); }
+
     // Stops every timer of the program for good: after a fatal error or at the
     // end, no tick may run any more code.
     static void haltAll();
@@ -42,6 +53,7 @@ private:
     std::function<void()> m_handler;
     bool m_enabled = false;
     int m_interval = 0;
+    bool m_sleeping = false;
 };
 
 } // namespace hanashi

@@ -166,6 +166,34 @@ TEST(MusicModule, loopsThroughTheInterpreterOnlyWhilePlayingIsWanted) {
     EXPECT_EQ(mci.deviceCount(), 0);
 }
 
+// The watchdog may sleep while no tick of it could act: while the music is
+// not meant to loop, while nothing is open, or as long as the device is
+// sure to play on. Every procedure tells the window, which wakes it.
+TEST(MusicModule, tellsHowLongTheWatchdogMaySleepAndWhenToWakeIt) {
+    using std::chrono::milliseconds;
+    auto owned = std::make_unique<FakeMidiEngine>();
+    FakeMidiEngine& engine = *owned;
+    MciInterpreter mci(std::move(owned));
+    MusicModule music(mci);
+    int commands = 0;
+    music.setOnCommand([&] { ++commands; });
+
+    EXPECT_EQ(music.watchdogMaySleepFor(), milliseconds::max());
+    engine.failing.insert(QStringLiteral("/d/none.mid"));
+    music.OpenMusic(QStringLiteral("/d/none.mid"));
+    music.PlayMusic();
+    EXPECT_EQ(music.watchdogMaySleepFor(), milliseconds::max());
+
+    music.OpenMusic(QStringLiteral("/d/bgm.mid"));
+    EXPECT_EQ(music.watchdogMaySleepFor(), milliseconds(0));
+    engine.liveDevices().front()->quiet = milliseconds(2500);
+    EXPECT_EQ(music.watchdogMaySleepFor(), milliseconds(2500));
+    music.StopMusic();
+    EXPECT_EQ(music.watchdogMaySleepFor(), milliseconds::max());
+    music.CloseMusic();
+    EXPECT_EQ(commands, 5);
+}
+
 TEST(MusicModule, openingTwiceLeavesOneDeviceForTheSecondPath) {
     auto owned = std::make_unique<FakeMidiEngine>();
     FakeMidiEngine& engine = *owned;

@@ -19,6 +19,10 @@ public:
     bool stop() override;
     bool seekToStart() override;
     Mode mode() override { return m_mode; }
+    std::chrono::milliseconds quietFor() override { return quiet; }
+
+    // What quietFor answers.
+    std::chrono::milliseconds quiet{0};
 
     // The piece runs out, as the player would report after its last tick.
     void reachEnd() { m_mode = Mode::Stopped; }

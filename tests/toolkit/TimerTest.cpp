@@ -52,3 +52,36 @@ TEST(Timer, FireRunsTheHandler) {
     timer.fire();
     EXPECT_EQ(ticks, 2);
 }
+
+// A sleeping timer stays enabled with its interval; its one long countdown
+// ends in a tick, or early in wake(), and the ticks after it come at the
+// interval again. Spans no longer than the interval change nothing.
+TEST(Timer, SleepsForASpanOrUntilWokenAndThenTicksAtItsIntervalAgain) {
+    using std::chrono::milliseconds;
+    Timer timer(true, 10);
+    int ticks = 0;
+    timer.setHandler([&] { ++ticks; });
+    timer.sleepFor(milliseconds(10));
+    EXPECT_EQ(timer.currentWait(), 10);
+    timer.sleepFor(milliseconds(4000));
+    EXPECT_EQ(timer.currentWait(), 4000);
+    EXPECT_TRUE(timer.isEnabled());
+    EXPECT_EQ(timer.interval(), 10);
+    timer.fire();
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(timer.currentWait(), 10);
+
+    timer.sleepFor(milliseconds::max());
+    EXPECT_FALSE(timer.isTicking());
+    timer.wake();
+    EXPECT_TRUE(timer.isTicking());
+    EXPECT_EQ(timer.currentWait(), 10);
+
+    timer.sleepFor(milliseconds(4000));
+    timer.setInterval(20);
+    EXPECT_EQ(timer.currentWait(), 20);
+    timer.setEnabled(false);
+    timer.sleepFor(milliseconds(4000));
+    timer.wake();
+    EXPECT_FALSE(timer.isTicking());
+}
