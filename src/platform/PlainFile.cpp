@@ -130,6 +130,22 @@ std::int64_t PlainFile::read(char* buffer, std::int64_t count) {
     }
 }
 
+std::int64_t PlainFile::readFully(char* buffer, std::int64_t count) {
+    std::int64_t filled = 0;
+    while (filled < count) {
+        const std::int64_t got = read(buffer + filled, count - filled);
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    return filled;
+}
+
+void PlainFile::seek(std::int64_t offset) {
+    if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(m_path, reason(errno)));
+}
+
 QByteArray PlainFile::readAll(std::int64_t maxBytes) {
     const auto tooLarge = [&](std::int64_t size) {
         return RuntimeError(QStringLiteral("Cannot read %1: it is too large (%2 bytes, at most %3)")

@@ -46,6 +46,10 @@ public:
     // Reads up to count bytes; 0 at the end. A read error throws
     // RuntimeError naming the file.
     std::int64_t read(char* buffer, std::int64_t count);
+    // Reads until count bytes are in or the file ends; returns how many came.
+    std::int64_t readFully(char* buffer, std::int64_t count);
+    // Moves to offset bytes from the start.
+    void seek(std::int64_t offset);
 
     // The whole file, if it holds at most maxBytes; otherwise RuntimeError
     // saying how large it is. Never reads more than maxBytes + 1.

@@ -6,11 +6,15 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QThreadPool>
 #include <QtEndian>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <future>
 #include <optional>
+#include <vector>
 
 namespace hanashi {
 
@@ -164,8 +168,93 @@ QImage decodeBitmap(const QByteArray& bytes, const QString& path) {
     return image.convertToFormat(PictureFormat);
 }
 
-QImage LoadPicture(const QString& path) {
-    return decodeBitmap(PlainFile::open(path).readAll(MaxPictureFileBytes), path);
+struct Picture::Rows {
+    QImage image;
+    std::promise<void> read;
+    std::shared_future<void> done = read.get_future().share();
+};
+
+const QImage& Picture::image() const {
+    if (m_rows) {
+        // Everything the worker wrote happens before get() returns.
+        m_rows->done.get();
+        m_image = m_rows->image;
+        m_rows.reset();
+    }
+    return m_image;
+}
+
+namespace {
+
+// Reads the rows of a plain 24-bit bitmap into memory laid out as the file
+// is, bottom row first unless the header says otherwise. Short of rows, the
+// file is judged as if read whole: it ends early.
+void readRows(PlainFile& file, const BitmapHeader& header, uchar* bits, qsizetype bytesPerLine) {
+    const std::int64_t size = bytesPerLine * header.height;
+    file.seek(header.dataOffset);
+    const std::int64_t got = file.readFully(reinterpret_cast<char*>(bits), size);
+    if (got < size)
+        throw RuntimeError(
+            QStringLiteral("Invalid picture %1: the file ends early (%2 of %3 bytes)")
+                .arg(file.path())
+                .arg(header.dataOffset + got)
+                .arg(header.declaredSize));
+    if (header.topDown)
+        return;
+    std::vector<uchar> spare(static_cast<std::size_t>(bytesPerLine));
+    for (std::int64_t top = 0, bottom = header.height - 1; top < bottom; ++top, --bottom) {
+        uchar* a = bits + top * bytesPerLine;
+        uchar* b = bits + bottom * bytesPerLine;
+        std::memcpy(spare.data(), a, spare.size());
+        std::memcpy(a, b, spare.size());
+        std::memcpy(b, spare.data(), spare.size());
+    }
+}
+
+// The header of a plain 24-bit bitmap that promises no more than the file
+// holds; null for any other file, which is then read whole and judged.
+std::optional<BitmapHeader> plainHeader(PlainFile& file, const QString& path) {
+    QByteArray head(54, '\0');
+    if (file.size() > MaxPictureFileBytes ||
+        file.readFully(head.data(), head.size()) < head.size() || !head.startsWith("BM"))
+        return std::nullopt;
+    std::optional<BitmapHeader> header = readHeader(head);
+    if (!header || !header->plain24 || header->declaredSize > file.size())
+        return std::nullopt;
+    refuseIfTooLarge(header->width, header->height, path);
+    return header;
+}
+
+} // namespace
+
+Picture LoadPicture(const QString& path) {
+    auto file = std::make_shared<PlainFile>(PlainFile::open(path));
+    const std::optional<BitmapHeader> header = plainHeader(*file, path);
+    if (!header) {
+        file->seek(0);
+        return decodeBitmap(file->readAll(MaxPictureFileBytes), path);
+    }
+    Picture picture;
+    picture.m_rows = std::make_shared<Picture::Rows>();
+    QImage& image = picture.m_rows->image;
+    image =
+        QImage(static_cast<int>(header->width), static_cast<int>(header->height), PictureFormat);
+    if (image.isNull())
+        throw RuntimeError(QStringLiteral("Invalid picture %1: out of memory").arg(path));
+    // The rows are written through this pointer only, and only the picture
+    // holds the image, so the worker's writes never meet a copy of it.
+    uchar* bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    QThreadPool::globalInstance()->start(
+        [rows = picture.m_rows, file, header = *header, bits, bytesPerLine] {
+            try {
+                readRows(*file, header, bits, bytesPerLine);
+                rows->read.set_value();
+            } catch (const RuntimeError&) {
+                rows->read.set_exception(std::current_exception());
+            }
+        });
+    return picture;
 }
 
 } // namespace hanashi

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
-#include "toolkit/Picture.h"
 
 #include "toolkit/Shape.h"
 
@@ -86,7 +85,7 @@ QImage partIn(const QImage& picture, const QRect& part, QImage::Format format) {
 
 } // namespace
 
-void PictureBox::setPicture(const QImage& picture) {
+void PictureBox::setPicture(const Picture& picture) {
     m_picture = picture;
 }
 

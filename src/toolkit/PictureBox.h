@@ -4,6 +4,7 @@
 #include "toolkit/Colour.h"
 #include "toolkit/Container.h"
 #include "toolkit/Control.h"
+#include "toolkit/Picture.h"
 
 #include <QImage>
 #include <QPointer>
@@ -40,8 +41,8 @@ public:
     std::int16_t borderStyle() const { return m_borderStyle; }
     void setBorderStyle(std::int16_t style);
 
-    const QImage& picture() const { return m_picture; }
-    void setPicture(const QImage& picture);
+    const QImage& picture() const { return m_picture.image(); }
+    void setPicture(const Picture& picture);
 
     // Clears the drawing to the back colour.
     void Cls();
@@ -77,7 +78,7 @@ private:
     std::int16_t m_index = 0;
     Colour m_backColor = RGB(0, 0, 0);
     std::int16_t m_borderStyle = 0;
-    QImage m_picture;
+    Picture m_picture;
     QImage m_drawing;
     std::vector<Shape*> m_shapes;
 };

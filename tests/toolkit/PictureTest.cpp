@@ -15,7 +15,7 @@ namespace {
 
 QString errorLoading(const QString& path) {
     try {
-        LoadPicture(path);
+        LoadPicture(path).image();
     } catch (const RuntimeError& e) {
         return e.message();
     }
@@ -30,7 +30,7 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
     image.fill(QColor(10, 20, 30));
     const QString bmp = dir.filePath("00.bmp");
     ASSERT_TRUE(image.save(bmp, "BMP"));
-    const QImage loaded = LoadPicture(bmp);
+    const QImage loaded = LoadPicture(bmp).image();
     EXPECT_EQ(loaded.size(), QSize(7, 5));
     EXPECT_EQ(loaded.pixelColor(3, 3), QColor(10, 20, 30));
 
@@ -59,6 +59,48 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
     for (const QString& path : {png, garbage.fileName(), dir.path()}) {
         const QString error = errorLoading(path);
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    }
+}
+
+// Plain 24-bit bitmaps are read straight into the picture's rows, bottom row
+// first or, with a negative height, top row first; any other file is
+// decoded by Qt. Each must give Qt's own picture.
+TEST(LoadPicture, GivesQtsPictureWhicheverWayTheFileIsRead) {
+    QTemporaryDir dir;
+    QImage image(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            image.setPixelColor(x, y, QColor(x * 30, y * 50, 200 - x * y));
+    const QString bottomUp = dir.filePath("00.bmp");
+    ASSERT_TRUE(image.save(bottomUp, "BMP"));
+    QFile file(bottomUp);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    ASSERT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 28), 24);
+    // The same rows stored top row first.
+    QByteArray topDown = bytes.left(54);
+    qToLittleEndian<qint32>(-5, topDown.data() + 22);
+    const qsizetype stride = (bytes.size() - 54) / 5;
+    for (int row = 4; row >= 0; --row)
+        topDown += bytes.mid(54 + row * stride, stride);
+    // And a 32-bit one, which Qt decodes.
+    QByteArray deep = bytes.left(54);
+    qToLittleEndian<quint16>(32, deep.data() + 28);
+    qToLittleEndian<quint32>(54 + 7 * 4 * 5, deep.data() + 2);
+    for (int y = 4; y >= 0; --y)
+        for (int x = 0; x < 7; ++x) {
+            const QRgb rgb = image.pixel(x, y);
+            const char pixel[4] = {char(qBlue(rgb)), char(qGreen(rgb)), char(qRed(rgb)), 0};
+            deep += QByteArray(pixel, 4);
+        }
+    const QImage expected = image.convertToFormat(PictureFormat);
+    EXPECT_EQ(LoadPicture(bottomUp).image(), expected);
+    for (const auto& [name, content] : {std::pair{"01.bmp", topDown}, std::pair{"02.bmp", deep}}) {
+        QFile out(dir.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        EXPECT_EQ(LoadPicture(out.fileName()).image(), expected) << name;
     }
 }
 
