@@ -85,7 +85,7 @@ private:
 };
 
 // Walks one track's events; returns its length in ticks, or -1 when broken.
-std::int64_t trackLength(Cursor track) {
+std::int64_t trackLength(Cursor track, std::uint32_t& fastestTempo) {
     std::int64_t ticks = 0;
     unsigned running = 0;
     while (!track.atEnd()) {
@@ -107,8 +107,16 @@ std::int64_t trackLength(Cursor track) {
         if (status == 0xFF) {
             unsigned type = 0;
             std::uint32_t length = 0;
-            if (!track.byte(type) || !track.quantity(length) || !track.skip(length))
+            if (!track.byte(type) || !track.quantity(length))
                 return -1;
+            if (type == 0x51 && length == 3) {
+                std::uint32_t tempo = 0;
+                if (!track.bigEndian(3, tempo))
+                    return -1;
+                fastestTempo = std::min(fastestTempo, tempo);
+            } else if (!track.skip(length)) {
+                return -1;
+            }
             if (type == 0x2F)
                 return ticks; // bytes after the end of track are never read
         } else if (status == 0xF0 || status == 0xF7) {
@@ -149,6 +157,7 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
         return std::nullopt;
 
     std::int64_t length = 0;
+    std::uint32_t fastestTempo = MidiFileInfo::DefaultTempo;
     for (std::uint32_t found = 0; found < tracks;) {
         const bool isTrack = file.tag("MTrk");
         if (!isTrack && !file.skip(4))
@@ -158,7 +167,7 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
             chunkLength > static_cast<std::uint64_t>(file.left()))
             return std::nullopt;
         if (isTrack) {
-            const std::int64_t ticks = trackLength(file.sub(chunkLength));
+            const std::int64_t ticks = trackLength(file.sub(chunkLength), fastestTempo);
             if (ticks < 0)
                 return std::nullopt;
             length = std::max(length, ticks);
@@ -174,6 +183,7 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
     info.trackCount = static_cast<int>(tracks);
     info.ticksPerBeat = static_cast<int>(division);
     info.lengthTicks = static_cast<int>(length);
+    info.fastestTempo = static_cast<int>(fastestTempo);
     return info;
 }
 

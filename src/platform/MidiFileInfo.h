@@ -15,6 +15,11 @@ struct MidiFileInfo {
     int trackCount = 0;
     int ticksPerBeat = 0; // metrical time only; SMPTE time is refused
     int lengthTicks = 0;  // the last track's end, in ticks
+    // The shortest quarter note anywhere in the file, in microseconds: the
+    // tempo before the first tempo event counts too.
+    int fastestTempo = DefaultTempo;
+
+    static constexpr int DefaultTempo = 500000; // 120 quarters a minute
 
     // Null unless the bytes are a complete, well-formed file of format 0 or 1.
     static std::optional<MidiFileInfo> parse(const QByteArray& bytes);

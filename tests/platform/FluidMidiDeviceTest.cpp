@@ -119,6 +119,16 @@ TEST(MidiFileInfo, acceptsOnlyCompleteFiles) {
         const auto info = MidiFileInfo::parse(c.bytes);
         EXPECT_EQ(info ? info->lengthTicks : -1, c.lengthTicks);
     }
+    // The fastest tempo anywhere, the default before the first tempo event
+    // included: what bounds how soon the piece can end.
+    const auto fastest = [](const char* events) {
+        const auto info = MidiFileInfo::parse(FakeMidiFiles::header(0, 1) +
+                                              FakeMidiFiles::track(QByteArray::fromHex(events)));
+        return info ? info->fastestTempo : -1;
+    };
+    EXPECT_EQ(fastest("00ff51030927c0 8360ff510303d090 00ff2f00"), 250000);
+    EXPECT_EQ(fastest("8360ff51030927c0 00ff2f00"), MidiFileInfo::DefaultTempo);
+    EXPECT_EQ(fastest("00ff2f00"), MidiFileInfo::DefaultTempo);
 }
 
 TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
