@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
@@ -61,6 +62,14 @@ public:
 
     // `pactl list sink-inputs`, or nothing if pactl fails.
     std::optional<QString> sinkInputs() { return pactl({"list", "sink-inputs"}); }
+
+    // The latency the null sink runs at, as its streams asked; -1 if unknown.
+    int sinkLatencyMs() {
+        const QRegularExpression configured(QStringLiteral("configured (\\d+) usec"));
+        const QRegularExpressionMatch match =
+            configured.match(pactl({"list", "sinks"}).value_or(QString()));
+        return match.hasMatch() ? match.captured(1).toInt() / 1000 : -1;
+    }
 
     // Streams playing into the server, or -1 if pactl fails.
     int streams() {
@@ -127,6 +136,9 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
         << listing.toStdString();
     EXPECT_TRUE(listing.contains(QStringLiteral("media.name = \"Music\"")))
         << listing.toStdString();
+    // The stream's large buffer leaves the sink at a latency that does not
+    // wake the server every few milliseconds.
+    EXPECT_GE(server.sinkLatencyMs(), 50);
 
     EXPECT_TRUE(NullSinkServer::waitUntil([&] {
         return device->mode() == MidiDevice::Mode::Stopped;
