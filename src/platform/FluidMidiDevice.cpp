@@ -64,7 +64,8 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     if (!device->m_settings)
         return nullptr;
     fluid_settings_setnum(device->m_settings, "synth.sample-rate", sampleRate);
-    // Every period is a round trip to the sound server, and those, more than
+    // For FluidSynth's own drivers (ALSA, where there is no PulseAudio):
+    // every period is a round trip to the sound system, and those, more than
     // the synthesis, are what the music costs; the price of large periods is
     // some 190 ms of buffering, which background music never notices.
     fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
