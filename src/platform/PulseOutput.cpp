@@ -135,8 +135,10 @@ std::unique_ptr<PulseOutput> PulseOutput::open(_fluid_synth_t* synth, int sample
     pa_stream_set_write_callback(output->m_stream, onWrite, output.get());
 
     // A large queue, refilled in large pieces. Without ADJUST_LATENCY the
-    // server keeps the whole target queued and does not lower its sink's
-    // latency for this stream. The playback starts once the queue is full.
+    // server keeps the whole target queued and runs its sink at the target
+    // less two requests (so a request of half the target or more would drive
+    // the sink to its lowest latency). The playback starts once the queue is
+    // full.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = bytesFor(buffer.target, sampleRate);

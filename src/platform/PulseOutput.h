@@ -25,7 +25,10 @@ class PulseOutput {
 public:
     struct Buffer {
         // How much the server keeps queued, and how much it asks for at once.
-        std::chrono::milliseconds target{200};
+        // Without adjustLatency the server runs its sink at the target less
+        // two requests, here 200 ms: the server wakes some five times a
+        // second, this output twenty.
+        std::chrono::milliseconds target{300};
         std::chrono::milliseconds request{50};
         // Whether the server may lower its sink's latency to fit the target.
         bool adjustLatency = false;
