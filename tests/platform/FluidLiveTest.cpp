@@ -130,12 +130,9 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     QString listing;
     EXPECT_TRUE(NullSinkServer::waitUntil([&] {
         listing = server.sinkInputs().value_or(QString());
-        return listing.contains(QStringLiteral("Sample Specification:"));
+        return listing.contains(QStringLiteral("media.name = \"Music\""));
     }));
-    EXPECT_TRUE(listing.contains(QStringLiteral("Sample Specification: s16le 2ch 44100Hz")))
-        << listing.toStdString();
-    EXPECT_TRUE(listing.contains(QStringLiteral("media.name = \"Music\"")))
-        << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral(": s16le 2ch 44100Hz"))) << listing.toStdString();
     // The stream's large buffer leaves the sink at a latency that does not
     // wake the server every few milliseconds.
     EXPECT_GE(server.sinkLatencyMs(), 50);
