@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git python3
     qt6-base-dev libgl-dev
-    libfluidsynth-dev libasound2-dev timgm6mb-soundfont
+    libfluidsynth-dev libasound2-dev libpulse-dev timgm6mb-soundfont
     fonts-ipafont-gothic xdg-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev

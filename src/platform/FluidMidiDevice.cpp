@@ -2,6 +2,7 @@
 #include "platform/FluidMidiDevice.h"
 
 #include "platform/PlainFile.h"
+#include "platform/PulseOutput.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -15,6 +16,9 @@
 namespace hanashi {
 
 namespace {
+
+// The name in Setup::drivers that stands for PulseOutput.
+constexpr const char* pulseOutputName = "pulseaudio";
 
 // How long closing waits for the audio thread to let go.
 constexpr std::chrono::milliseconds driverReleaseWait{300};
@@ -46,10 +50,10 @@ std::optional<PlainFile> openSoundFont(const QString& path) {
 
 // FluidSynth's rule for the objects' lifetimes: as soon as an audio driver
 // exists, the synthesiser renders, so "the audio driver should always be the
-// last one to be created and the first one to be deleted". The SoundFont,
-// the player and its tune are therefore all in place before the driver
-// opens, and nothing the audio thread reads is changed while it runs except
-// through the synthesiser's and the player's own thread-safe calls.
+// last one to be created and the first one to be deleted". The same holds
+// for PulseOutput. The SoundFont, the player and its tune are therefore all
+// in place before the output opens, and nothing the audio thread reads is changed while it runs
+// except through the synthesiser's and the player's own thread-safe calls.
 std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiFile,
                                                          int lengthTicks, const Setup& setup) {
     // Built step by step; on any failure the destructor releases what exists.
@@ -60,7 +64,8 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     if (!device->m_settings)
         return nullptr;
     fluid_settings_setnum(device->m_settings, "synth.sample-rate", sampleRate);
-    // Every period is a round trip to the sound server, and those, more than
+    // For FluidSynth's own drivers (ALSA, where there is no PulseAudio):
+    // every period is a round trip to the sound system, and those, more than
     // the synthesis, are what the music costs; the price of large periods is
     // some 190 ms of buffering, which background music never notices.
     fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
@@ -99,21 +104,26 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
         return nullptr;
 
     if (!setup.drivers.empty()) {
-        // FluidSynth's PulseAudio driver hands its media role to libpulse
-        // through the environment: setenv, here on the loading thread, while
-        // the GUI thread reads the environment (fonts, Qt), and glibc's
-        // environment is not safe for that. With no role of its own it sets
-        // nothing; the role is in PULSE_PROP_OVERRIDE, set before any thread.
-        fluid_settings_setstr(device->m_settings, "audio.pulseaudio.media-role", "");
         for (const auto& [name, value] : setup.driverSettings)
             fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
         for (const std::string& name : setup.drivers) {
+            // PulseAudio is played through our own output, in the server's
+            // format and with a large buffer, not through FluidSynth's
+            // driver for it (float samples, a short buffer, and a media role
+            // set with setenv on this loading thread while the GUI thread
+            // reads the environment).
+            if (name == pulseOutputName) {
+                device->m_output = PulseOutput::open(device->m_synth, sampleRate);
+                if (device->m_output)
+                    break;
+                continue;
+            }
             fluid_settings_setstr(device->m_settings, "audio.driver", name.c_str());
             device->m_driver = new_fluid_audio_driver(device->m_settings, device->m_synth);
             if (device->m_driver)
                 break;
         }
-        if (!device->m_driver)
+        if (!device->hasAudioDriver())
             return nullptr;
     }
     // Only a device that opened reports its teardown.
@@ -130,7 +140,7 @@ FluidMidiDevice::~FluidMidiDevice() {
         if (m_teardownObserver)
             m_teardownObserver("player stopped");
     }
-    // Then the driver, first of all to go, and only after it the player,
+    // Then the audio output, first of all to go, and only after it the player,
     // the synthesiser and the settings. Joining the audio thread usually
     // takes one period, but the thread can sit in its output for as long as
     // the sound server pleases (a stalled server, a null sink's half second),
@@ -138,15 +148,22 @@ FluidMidiDevice::~FluidMidiDevice() {
     // thread of its own and is waited for only a moment; past that it
     // finishes in the background (or not at all, as the process ends). It
     // owns all it touches, and nothing here touches those objects again.
+    const bool driverWasOpen = hasAudioDriver();
     auto release = std::make_shared<std::packaged_task<void()>>(
-        [driver = m_driver, player = m_player, synth = m_synth, settings = m_settings,
-         soundFontFile = std::move(m_soundFontFile), observer = m_teardownObserver]() mutable {
+        [driver = m_driver, output = std::move(m_output), player = m_player, synth = m_synth,
+         settings = m_settings, soundFontFile = std::move(m_soundFontFile),
+         observer = m_teardownObserver]() mutable {
             const auto done = [&observer](const char* name) {
                 if (observer)
                     observer(name);
             };
+            // Either output joins its thread here; after that nothing renders.
             if (driver) {
                 delete_fluid_audio_driver(driver);
+                done("driver deleted");
+            }
+            if (output) {
+                output.reset();
                 done("driver deleted");
             }
             if (player) {
@@ -163,7 +180,6 @@ FluidMidiDevice::~FluidMidiDevice() {
             }
             soundFontFile.reset();
         });
-    const bool driverWasOpen = m_driver != nullptr;
     m_driver = nullptr;
     m_player = nullptr;
     m_synth = nullptr;
@@ -223,7 +239,7 @@ MidiDevice::Mode FluidMidiDevice::mode() {
 }
 
 bool FluidMidiDevice::render(float* left, float* right, int frames) {
-    if (m_driver || frames < 0)
+    if (hasAudioDriver() || frames < 0)
         return false;
     return fluid_synth_write_float(m_synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK;
 }

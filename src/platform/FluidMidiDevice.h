@@ -19,6 +19,7 @@ struct _fluid_audio_driver_t;
 namespace hanashi {
 
 class PlainFile;
+class PulseOutput;
 
 // A FluidSynth synthesiser, a MIDI player holding one piece and, unless the
 // device renders offline, an audio driver feeding the sound card.
@@ -31,8 +32,9 @@ public:
     struct Setup {
         // Tried in order until one loads.
         QStringList soundFonts;
-        // Audio drivers tried in order; empty means render offline through
-        // render(), for tests and benchmarks.
+        // Audio outputs tried in order; empty means render offline through
+        // render(), for tests and benchmarks. "pulseaudio" is the game's own
+        // PulseOutput; any other name is one of FluidSynth's audio drivers.
         std::vector<std::string> drivers;
         // FluidSynth string settings given to the audio driver before it
         // opens, for instance where the "file" driver writes.
@@ -48,9 +50,9 @@ public:
     static std::unique_ptr<FluidMidiDevice> create(const QByteArray& midiFile, int lengthTicks,
                                                    const Setup& setup);
 
-    // Stops the player, then deletes the audio driver, the player, the
+    // Stops the player, then deletes the audio output, the player, the
     // synthesiser and the settings, in that order. Waits at most 300 ms for
-    // the audio driver's thread; if that is stuck in its output, the rest is
+    // the audio output's thread; if that is stuck in its output, the rest is
     // deleted on another thread once it lets go.
     ~FluidMidiDevice() override;
 
@@ -66,7 +68,9 @@ public:
     // nothing written, when an audio driver does the rendering.
     bool render(float* left, float* right, int frames);
 
-    bool hasAudioDriver() const { return m_driver != nullptr; }
+    bool hasAudioDriver() const { return m_driver || m_output; }
+    // The PulseAudio output, if that is what plays; for tests.
+    const PulseOutput* pulseOutput() const { return m_output.get(); }
     const QString& soundFont() const { return m_soundFont; }
     int lengthTicks() const { return m_lengthTicks; }
     int currentTick() const;
@@ -80,7 +84,9 @@ private:
     _fluid_hashtable_t* m_settings = nullptr;
     _fluid_synth_t* m_synth = nullptr;
     _fluid_player_t* m_player = nullptr;
+    // At most one of the two renders: FluidSynth's driver or our own.
     _fluid_audio_driver_t* m_driver = nullptr;
+    std::unique_ptr<PulseOutput> m_output;
     std::function<void(const char*)> m_teardownObserver;
     QString m_soundFont;
     // Read by the synthesiser until it is deleted.

@@ -5,9 +5,9 @@ namespace hanashi {
 
 // What the desktop's volume mixer shows for the game's sound. libpulse, also
 // when it talks to PipeWire, reads these properties from the environment
-// when the audio output connects, and they replace the ones FluidSynth gives
-// (its name, the role "music"). They name the client; its stream keeps the
-// name FluidSynth gives it ("FluidSynth output"), which no setting changes.
+// when the audio output connects, and they replace the ones it would give
+// by itself. They name the client; its stream is named "Music" by
+// PulseOutput.
 inline constexpr const char* MixerStreamVariable = "PULSE_PROP_OVERRIDE";
 inline constexpr const char* MixerStreamProperties =
     "application.name='hanashi' application.icon_name='hanashi' media.role='game'";

@@ -135,8 +135,8 @@ if [[ -n $deb ]]; then
     depends=$(dpkg-deb -f "$deb" Depends)
     # What dpkg-shlibdeps found in the programs, and what they load at run
     # time where it cannot look.
-    for need in 'libqt6widgets6 (>= ' 'libfluidsynth3 (>= ' 'libc6 (>= ' qt6-qpa-plugins \
-        timgm6mb-soundfont fonts-ipafont-gothic xdg-utils; do
+    for need in 'libqt6widgets6 (>= ' 'libfluidsynth3 (>= ' 'libpulse0 (>= ' 'libc6 (>= ' \
+        qt6-qpa-plugins timgm6mb-soundfont fonts-ipafont-gothic xdg-utils; do
         [[ ", $depends," == *", $need"* ]] || fail "Depends lacks $need: $depends"
     done
     [[ $(dpkg-deb -f "$deb" Recommends) == qt6-wayland ]] ||

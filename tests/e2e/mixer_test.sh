@@ -47,6 +47,7 @@ case_the_stream_is_named_after_the_game() {
     expect_property application.name hanashi || return 1
     expect_property application.icon_name hanashi || return 1
     expect_property media.role game || return 1
+    expect_property media.name Music || return 1
     expect_quiet || return 1
     end_with_end_button
 }

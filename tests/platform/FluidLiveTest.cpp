@@ -2,16 +2,22 @@
 #include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
 #include "platform/MidiFileInfo.h"
+#include "platform/PulseOutput.h"
 #include "support/FakeMidiFiles.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -48,6 +54,23 @@ public:
 
     bool ready() const { return m_ready; }
 
+    // Ends the daemon at once, as a crash would.
+    void kill() {
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+
+    // `pactl list sink-inputs`, or nothing if pactl fails.
+    std::optional<QString> sinkInputs() { return pactl({"list", "sink-inputs"}); }
+
+    // The latency the null sink runs at, as its streams asked; -1 if unknown.
+    int sinkLatencyMs() {
+        const QRegularExpression configured(QStringLiteral("configured (\\d+) usec"));
+        const QRegularExpressionMatch match =
+            configured.match(pactl({"list", "sinks"}).value_or(QString()));
+        return match.hasMatch() ? match.captured(1).toInt() / 1000 : -1;
+    }
+
     // Streams playing into the server, or -1 if pactl fails.
     int streams() {
         const std::optional<QString> out = pactl({"list", "short", "sink-inputs"});
@@ -83,6 +106,112 @@ FluidMidiEngine::Options pulseOnly() {
     FluidMidiEngine::Options options;
     options.drivers = {"pulseaudio"};
     return options;
+}
+
+FluidMidiDevice::Setup setupFor(const std::vector<std::string>& drivers) {
+    FluidMidiDevice::Setup setup;
+    setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
+    setup.drivers = drivers;
+    return setup;
+}
+
+// The stream is in the server's own format, so nothing is converted, and the
+// rendering it asks for is what moves the player: a short piece plays to its
+// end and the device then says it has stopped.
+TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
+    NullSinkServer server;
+    ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
+    const int ticks = 960; // one second at the file's default tempo
+    auto device =
+        FluidMidiDevice::create(FakeMidiFiles::heldNote(ticks), ticks, setupFor({"pulseaudio"}));
+    ASSERT_NE(device, nullptr);
+    ASSERT_NE(device->pulseOutput(), nullptr);
+    ASSERT_TRUE(device->play());
+    QString listing;
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
+        listing = server.sinkInputs().value_or(QString());
+        return listing.contains(QStringLiteral("media.name = \"Music\""));
+    }));
+    EXPECT_TRUE(listing.contains(QStringLiteral(": s16le 2ch 44100Hz"))) << listing.toStdString();
+    // The stream's large buffer leaves the sink at a latency that does not
+    // wake the server every few milliseconds.
+    EXPECT_GE(server.sinkLatencyMs(), 50);
+
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
+        return device->mode() == MidiDevice::Mode::Stopped;
+    })) << "still playing at tick "
+        << device->currentTick();
+    EXPECT_GE(device->currentTick(), ticks);
+    EXPECT_FALSE(device->pulseOutput()->failed());
+}
+
+// With no server the PulseAudio output gives up at once and the next output
+// in line plays; a server that takes the connection and never answers holds
+// the load up no longer than the output's wait.
+TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("no-such-socket"));
+    qputenv("PULSE_SERVER", ("unix:" + missing).toLocal8Bit());
+    FluidMidiDevice::Setup setup = setupFor({"pulseaudio", "file"});
+    setup.driverSettings = {
+        {"audio.file.name", dir.filePath(QStringLiteral("out.wav")).toStdString()}};
+    auto start = std::chrono::steady_clock::now();
+    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(960), 960, setup);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait / 2);
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(device->hasAudioDriver());
+    EXPECT_EQ(device->pulseOutput(), nullptr);
+    device.reset();
+
+    // Listens, but nobody ever accepts: the connection hangs in the backlog.
+    const QString silent = dir.filePath(QStringLiteral("silent"));
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(silent);
+    ASSERT_LT(static_cast<size_t>(path.size()), sizeof address.sun_path);
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    qputenv("PULSE_SERVER", ("unix:" + silent).toLocal8Bit());
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FluidMidiDevice::create(FakeMidiFiles::heldNote(960), 960, setupFor({"pulseaudio"})),
+              nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait * 3);
+    close(listener);
+    qunsetenv("PULSE_SERVER");
+}
+
+// The server dies in the middle of the piece: the output fails and falls
+// silent, and the device still closes, promptly and in order.
+TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
+    NullSinkServer server;
+    ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
+    std::mutex mutex;
+    QStringList steps;
+    FluidMidiDevice::Setup setup = setupFor({"pulseaudio"});
+    setup.teardownObserver = [&](const char* step) {
+        const std::lock_guard lock(mutex);
+        steps.append(step);
+    };
+    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(96000), 96000, setup);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(device->play());
+    ASSERT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }));
+    server.kill();
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return device->pulseOutput()->failed(); }));
+    device->mode();
+
+    auto closing = std::async(std::launch::async, [&device] { device.reset(); });
+    ASSERT_EQ(closing.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "closing hung after the server died";
+    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
+                             "settings deleted"};
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
+        const std::lock_guard lock(mutex);
+        return steps == all;
+    })) << steps.join(", ").toStdString();
 }
 
 // Starts and ends against a driver that is rendering: the device is made,

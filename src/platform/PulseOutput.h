@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+struct _fluid_synth_t;
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+
+namespace hanashi {
+
+// Plays a FluidSynth synthesiser into the PulseAudio server (or PipeWire's
+// stand-in for it) through one stream of 16-bit stereo at the synthesiser's
+// rate, the sound server's own format, with a large buffer: background music
+// needs no low latency, and every refill is a wake-up of the server and of
+// this process. FluidSynth's own PulseAudio driver asks for float samples and
+// a few tens of milliseconds of buffer, which made the server convert and
+// run its sink at a low latency.
+//
+// The stream's thread renders the synthesiser whenever the server asks for
+// more, which also moves any player on that synthesiser forward.
+class PulseOutput {
+public:
+    struct Buffer {
+        // How much the server keeps queued, and how much it asks for at once.
+        // Without adjustLatency the server runs its sink at the target less
+        // two requests, here 200 ms: the server wakes some five times a
+        // second, this output twenty.
+        std::chrono::milliseconds target{300};
+        std::chrono::milliseconds request{50};
+        // Whether the server may lower its sink's latency to fit the target.
+        bool adjustLatency = false;
+    };
+
+    // Connects and starts rendering; null if the server cannot be reached,
+    // refuses the stream or does not answer within the wait. Never starts a
+    // server. The synthesiser must outlive the output and be rendered by
+    // nothing else while it exists.
+    static std::unique_ptr<PulseOutput> open(_fluid_synth_t* synth, int sampleRate,
+                                             const Buffer& buffer);
+    static std::unique_ptr<PulseOutput> open(_fluid_synth_t* synth, int sampleRate) {
+        return open(synth, sampleRate, Buffer{});
+    }
+
+    // Ends the stream and the connection and joins the stream's thread.
+    ~PulseOutput();
+
+    PulseOutput(const PulseOutput&) = delete;
+    PulseOutput& operator=(const PulseOutput&) = delete;
+
+    // The connection or the stream has failed, for instance because the
+    // server went away; the output stays silent from then on.
+    bool failed() const;
+
+    // How long open() waits for the server at most.
+    static constexpr std::chrono::milliseconds connectWait{1000};
+
+private:
+    PulseOutput() = default;
+
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
+
+    _fluid_synth_t* m_synth = nullptr;
+    pa_threaded_mainloop* m_loop = nullptr;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+};
+
+} // namespace hanashi
