@@ -6,12 +6,17 @@
 #include "platform/RuntimeError.h"
 
 #include <QFile>
+#include <alsa/asoundlib.h>
 #include <chrono>
 #include <fluidsynth.h>
+#include <functional>
 #include <future>
 #include <optional>
+#include <sys/resource.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace hanashi {
 
@@ -19,6 +24,10 @@ namespace {
 
 // The name in Setup::drivers that stands for PulseOutput.
 constexpr const char* pulseOutputName = "pulseaudio";
+
+// More than any output renders ahead of what is heard: PulseOutput queues
+// 300 ms, FluidSynth's ALSA driver four periods of 2048 frames (186 ms).
+constexpr std::chrono::milliseconds renderedAhead{1000};
 
 // How long closing waits for the audio thread to let go.
 constexpr std::chrono::milliseconds driverReleaseWait{300};
@@ -46,76 +55,90 @@ std::optional<PlainFile> openSoundFont(const QString& path) {
     return std::nullopt;
 }
 
+// Whether ALSA's device for FluidSynth's driver opens at all, tried without
+// waiting for a busy device; it is closed again at once.
+bool alsaDeviceOpens(const FluidMidiDevice::Setup& setup) {
+    std::string name = "default";
+    for (const auto& [key, value] : setup.driverSettings)
+        if (key == "audio.alsa.device")
+            name = value;
+    snd_pcm_t* pcm = nullptr;
+    if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+        return false;
+    snd_pcm_close(pcm);
+    return true;
+}
+
+// Runs work on a thread of the lowest priority and waits for it. Building a
+// synthesiser and reading a SoundFont takes tens of milliseconds of CPU,
+// which on a two-core machine is taken from the window's first frame. On
+// Linux the nice value belongs to the thread (setpriority with a thread id),
+// and threads inherit it: the audio output, whose thread must not be
+// starved, is therefore started afterwards on the calling thread, which
+// keeps its own priority.
+void atLowPriority(const std::function<void()>& work) {
+    try {
+        std::thread([&work] {
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+            work();
+        }).join();
+    } catch (const std::system_error&) {
+        work(); // no thread to be had: here, then
+    }
+}
+
 } // namespace
 
 // FluidSynth's rule for the objects' lifetimes: as soon as an audio driver
 // exists, the synthesiser renders, so "the audio driver should always be the
 // last one to be created and the first one to be deleted". The same holds
-// for PulseOutput. The SoundFont, the player and its tune are therefore all
-// in place before the output opens, and nothing the audio thread reads is changed while it runs
-// except through the synthesiser's and the player's own thread-safe calls.
-std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiFile,
-                                                         int lengthTicks, const Setup& setup) {
-    // Built step by step; on any failure the destructor releases what exists.
-    std::unique_ptr<FluidMidiDevice> device(new FluidMidiDevice);
-    device->m_lengthTicks = lengthTicks;
-
-    device->m_settings = new_fluid_settings();
-    if (!device->m_settings)
-        return nullptr;
-    fluid_settings_setnum(device->m_settings, "synth.sample-rate", sampleRate);
-    // For FluidSynth's own drivers (ALSA, where there is no PulseAudio):
-    // every period is a round trip to the sound system, and those, more than
-    // the synthesis, are what the music costs; the price of large periods is
-    // some 190 ms of buffering, which background music never notices.
-    fluid_settings_setint(device->m_settings, "audio.period-size", 2048);
-    fluid_settings_setint(device->m_settings, "audio.periods", 4);
-    // A SoundFont's samples are read when an instrument is first chosen, so
-    // only the tune's instruments are ever held, and a machine where no
-    // driver opens reads little more than the SoundFont's headers.
-    fluid_settings_setint(device->m_settings, "synth.dynamic-sample-loading", 1);
-
-    device->m_synth = new_fluid_synth(device->m_settings);
-    if (!device->m_synth)
-        return nullptr;
-
-    for (const QString& path : setup.soundFonts) {
-        std::optional<PlainFile> file = openSoundFont(path);
-        // FluidSynth opens the file by name, now and again whenever it reads
-        // samples; the descriptor's own link names the very file that was
-        // checked, whatever the folder holds by then, so the descriptor stays
-        // open as long as the synthesiser.
-        if (file && fluid_synth_sfload(device->m_synth,
-                                       QFile::encodeName(file->reopenPath()).constData(), 1) >= 0) {
-            device->m_soundFont = path;
-            device->m_soundFontFile = std::make_shared<PlainFile>(std::move(*file));
-            break;
+// for PulseOutput's stream. The SoundFont, the player and its tune are
+// therefore all in place before an output starts, and nothing the audio
+// thread reads is changed while it runs except through the synthesiser's and
+// the player's own thread-safe calls. Which outputs can open at all is found
+// out first, without rendering anything, so that a machine without sound
+// builds no synthesiser.
+std::unique_ptr<FluidMidiDevice>
+FluidMidiDevice::create(const QByteArray& midiFile, const MidiFileInfo& info, const Setup& setup) {
+    std::unique_ptr<PulseOutput> pulse;
+    std::vector<std::string> drivers;
+    for (const std::string& name : setup.drivers) {
+        if (name == pulseOutputName) {
+            if (!pulse && (pulse = PulseOutput::connect()))
+                drivers.push_back(name);
+        } else if (name != "alsa" || pulse || alsaDeviceOpens(setup)) {
+            // ALSA is asked only where no server came before it.
+            drivers.push_back(name);
         }
     }
-    if (device->m_soundFont.isEmpty())
+    if (!setup.drivers.empty() && drivers.empty())
         return nullptr;
-    fluid_synth_set_gain(device->m_synth, setup.gain);
 
-    // Handed the bytes that were checked, not the path: the file cannot change
-    // between the check and the player reading it.
-    device->m_player = new_fluid_player(device->m_synth);
-    if (!device->m_player || fluid_player_add_mem(device->m_player, midiFile.constData(),
-                                                  static_cast<size_t>(midiFile.size())) != FLUID_OK)
+    // Built step by step; on any failure the destructor releases what exists.
+    std::unique_ptr<FluidMidiDevice> device(new FluidMidiDevice);
+    device->m_lengthTicks = info.lengthTicks;
+    device->m_ticksPerBeat = info.ticksPerBeat;
+    device->m_fastestTempo = info.fastestTempo;
+    bool built = false;
+    atLowPriority([&] { built = device->build(midiFile, setup); });
+    if (!built)
         return nullptr;
 
     if (!setup.drivers.empty()) {
         for (const auto& [name, value] : setup.driverSettings)
             fluid_settings_setstr(device->m_settings, name.c_str(), value.c_str());
-        for (const std::string& name : setup.drivers) {
+        for (const std::string& name : drivers) {
             // PulseAudio is played through our own output, in the server's
             // format and with a large buffer, not through FluidSynth's
             // driver for it (float samples, a short buffer, and a media role
             // set with setenv on this loading thread while the GUI thread
             // reads the environment).
             if (name == pulseOutputName) {
-                device->m_output = PulseOutput::open(device->m_synth, sampleRate);
-                if (device->m_output)
+                if (pulse->start(device->m_synth, sampleRate)) {
+                    device->m_output = std::move(pulse);
                     break;
+                }
+                pulse.reset();
                 continue;
             }
             fluid_settings_setstr(device->m_settings, "audio.driver", name.c_str());
@@ -129,6 +152,53 @@ std::unique_ptr<FluidMidiDevice> FluidMidiDevice::create(const QByteArray& midiF
     // Only a device that opened reports its teardown.
     device->m_teardownObserver = setup.teardownObserver;
     return device;
+}
+
+bool FluidMidiDevice::build(const QByteArray& midiFile, const Setup& setup) {
+    m_settings = new_fluid_settings();
+    if (!m_settings)
+        return false;
+    fluid_settings_setnum(m_settings, "synth.sample-rate", sampleRate);
+    // For FluidSynth's own drivers (ALSA, where there is no PulseAudio):
+    // every period is a round trip to the sound system, and those, more than
+    // the synthesis, are what the music costs; the price of large periods is
+    // some 190 ms of buffering, which background music never notices.
+    fluid_settings_setint(m_settings, "audio.period-size", 2048);
+    fluid_settings_setint(m_settings, "audio.periods", 4);
+    // A SoundFont's samples are read when an instrument is first chosen, so
+    // only the tune's instruments are ever held.
+    fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
+    // Every voice the synthesiser may sound is allocated up front, some 10 kB
+    // each; 128 is twice what busy General MIDI music needs (the bundled
+    // tune sounds 36 at most), where FluidSynth's 256 would hold 1.3 MB more.
+    fluid_settings_setint(m_settings, "synth.polyphony", polyphony);
+
+    m_synth = new_fluid_synth(m_settings);
+    if (!m_synth)
+        return false;
+
+    for (const QString& path : setup.soundFonts) {
+        std::optional<PlainFile> file = openSoundFont(path);
+        // FluidSynth opens the file by name, now and again whenever it reads
+        // samples; the descriptor's own link names the very file that was
+        // checked, whatever the folder holds by then, so the descriptor stays
+        // open as long as the synthesiser.
+        if (file && fluid_synth_sfload(m_synth, QFile::encodeName(file->reopenPath()).constData(),
+                                       1) >= 0) {
+            m_soundFont = path;
+            m_soundFontFile = std::make_shared<PlainFile>(std::move(*file));
+            break;
+        }
+    }
+    if (m_soundFont.isEmpty())
+        return false;
+    fluid_synth_set_gain(m_synth, setup.gain);
+
+    // Handed the bytes that were checked, not the path: the file cannot change
+    // between the check and the player reading it.
+    m_player = new_fluid_player(m_synth);
+    return m_player && fluid_player_add_mem(m_player, midiFile.constData(),
+                                            static_cast<size_t>(midiFile.size())) == FLUID_OK;
 }
 
 FluidMidiDevice::~FluidMidiDevice() {
@@ -236,6 +306,19 @@ MidiDevice::Mode FluidMidiDevice::mode() {
     if (status != FLUID_PLAYER_PLAYING || tick >= m_lengthTicks)
         return Mode::Stopped;
     return Mode::Playing;
+}
+
+std::chrono::milliseconds FluidMidiDevice::quietFor() {
+    if (mode() != Mode::Playing || m_rewinding || m_ticksPerBeat <= 0)
+        return std::chrono::milliseconds::zero();
+    // The rest of the piece at its fastest tempo, less what the output may
+    // have rendered ahead of the ear: the player's position runs ahead by up
+    // to the output's buffer.
+    const std::int64_t ticksLeft =
+        std::max(0, m_lengthTicks - fluid_player_get_current_tick(m_player));
+    const std::chrono::microseconds left(ticksLeft * m_fastestTempo / m_ticksPerBeat);
+    const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(left) - renderedAhead;
+    return std::max(quiet, std::chrono::milliseconds::zero());
 }
 
 bool FluidMidiDevice::render(float* left, float* right, int frames) {

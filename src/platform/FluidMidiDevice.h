@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/MidiDevice.h"
+#include "platform/MidiFileInfo.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -44,11 +45,12 @@ public:
         std::function<void(const char* step)> teardownObserver;
     };
 
-    // The piece is given as the file's bytes, already checked, with its length
-    // in ticks. Null if no SoundFont loads or no audio driver opens. Only
-    // plain files are taken as SoundFonts.
-    static std::unique_ptr<FluidMidiDevice> create(const QByteArray& midiFile, int lengthTicks,
-                                                   const Setup& setup);
+    // The piece is given as the file's bytes, already checked, with what the
+    // check found. Null if no SoundFont loads or no audio output opens; where
+    // none can open, nothing is built at all. Only plain files are taken as
+    // SoundFonts.
+    static std::unique_ptr<FluidMidiDevice> create(const QByteArray& midiFile,
+                                                   const MidiFileInfo& info, const Setup& setup);
 
     // Stops the player, then deletes the audio output, the player, the
     // synthesiser and the settings, in that order. Waits at most 300 ms for
@@ -63,6 +65,9 @@ public:
     bool stop() override;
     bool seekToStart() override;
     Mode mode() override;
+    // While the piece plays: the rest of it at the file's fastest tempo, less
+    // more than the output can have rendered ahead.
+    std::chrono::milliseconds quietFor() override;
 
     // Offline only: synthesises the next frames into two channels. False, and
     // nothing written, when an audio driver does the rendering.
@@ -77,6 +82,7 @@ public:
     int activeVoiceCount() const;
 
     static constexpr int sampleRate = 44100;
+    static constexpr int polyphony = 128;
 
 private:
     FluidMidiDevice() = default;
@@ -91,7 +97,11 @@ private:
     QString m_soundFont;
     // Read by the synthesiser until it is deleted.
     std::shared_ptr<PlainFile> m_soundFontFile;
+    bool build(const QByteArray& midiFile, const Setup& setup);
+
     int m_lengthTicks = 0;
+    int m_ticksPerBeat = 0;
+    int m_fastestTempo = 0;
     bool m_playing = false;
     // A rewind was asked for and the player has not yet been seen back
     // before the end; until then the piece counts as playing, so that the

@@ -80,7 +80,7 @@ std::unique_ptr<FluidMidiDevice> FluidMidiEngine::openFluid(const QString& path)
         setup.drivers = m_options.drivers;
     }
     setup.gain = m_options.gain;
-    return FluidMidiDevice::create(bytes, info->lengthTicks, setup);
+    return FluidMidiDevice::create(bytes, *info, setup);
 }
 
 } // namespace hanashi

@@ -85,7 +85,14 @@ private:
 };
 
 // Walks one track's events; returns its length in ticks, or -1 when broken.
-std::int64_t trackLength(Cursor track, std::uint32_t& fastestTempo) {
+// The tempo events of all tracks: the shortest quarter note they set, and
+// the tick of the first of them.
+struct Tempi {
+    std::uint32_t fastest = UINT32_MAX;
+    std::int64_t first = INT64_MAX;
+};
+
+std::int64_t trackLength(Cursor track, Tempi& tempi) {
     std::int64_t ticks = 0;
     unsigned running = 0;
     while (!track.atEnd()) {
@@ -113,7 +120,8 @@ std::int64_t trackLength(Cursor track, std::uint32_t& fastestTempo) {
                 std::uint32_t tempo = 0;
                 if (!track.bigEndian(3, tempo))
                     return -1;
-                fastestTempo = std::min(fastestTempo, tempo);
+                tempi.fastest = std::min(tempi.fastest, tempo);
+                tempi.first = std::min(tempi.first, ticks);
             } else if (!track.skip(length)) {
                 return -1;
             }
@@ -157,7 +165,7 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
         return std::nullopt;
 
     std::int64_t length = 0;
-    std::uint32_t fastestTempo = MidiFileInfo::DefaultTempo;
+    Tempi tempi;
     for (std::uint32_t found = 0; found < tracks;) {
         const bool isTrack = file.tag("MTrk");
         if (!isTrack && !file.skip(4))
@@ -167,7 +175,7 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
             chunkLength > static_cast<std::uint64_t>(file.left()))
             return std::nullopt;
         if (isTrack) {
-            const std::int64_t ticks = trackLength(file.sub(chunkLength), fastestTempo);
+            const std::int64_t ticks = trackLength(file.sub(chunkLength), tempi);
             if (ticks < 0)
                 return std::nullopt;
             length = std::max(length, ticks);
@@ -183,7 +191,10 @@ std::optional<MidiFileInfo> MidiFileInfo::parse(const QByteArray& bytes) {
     info.trackCount = static_cast<int>(tracks);
     info.ticksPerBeat = static_cast<int>(division);
     info.lengthTicks = static_cast<int>(length);
-    info.fastestTempo = static_cast<int>(fastestTempo);
+    // The default tempo holds until the first tempo event.
+    info.fastestTempo = static_cast<int>(
+        tempi.first > 0 ? std::min<std::uint32_t>(tempi.fastest, MidiFileInfo::DefaultTempo)
+                        : tempi.fastest);
     return info;
 }
 

@@ -83,11 +83,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<PulseOutput> PulseOutput::open(_fluid_synth_t* synth, int sampleRate,
-                                               const Buffer& buffer) {
+std::unique_ptr<PulseOutput> PulseOutput::connect() {
     // Built step by step; on any failure the destructor releases what exists.
     std::unique_ptr<PulseOutput> output(new PulseOutput);
-    output->m_synth = synth;
     output->m_loop = pa_threaded_mainloop_new();
     if (!output->m_loop)
         return nullptr;
@@ -121,18 +119,23 @@ std::unique_ptr<PulseOutput> PulseOutput::open(_fluid_synth_t* synth, int sample
     });
     if (!connected)
         return nullptr;
+    return output;
+}
 
+bool PulseOutput::start(_fluid_synth_t* synth, int sampleRate, const Buffer& buffer) {
+    const LoopLock lock(m_loop);
+    m_synth = synth;
     // The sound server's own format, so that nothing is converted on its way
     // to the sink.
     const pa_sample_spec spec = {PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), channels};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     // The name the mixer shows for the stream, beside the client's.
-    output->m_stream = pa_stream_new(output->m_context, "Music", &spec, &map);
-    if (!output->m_stream)
-        return nullptr;
-    pa_stream_set_state_callback(output->m_stream, onStreamState, output.get());
-    pa_stream_set_write_callback(output->m_stream, onWrite, output.get());
+    m_stream = pa_stream_new(m_context, "Music", &spec, &map);
+    if (!m_stream)
+        return false;
+    pa_stream_set_state_callback(m_stream, onStreamState, this);
+    pa_stream_set_write_callback(m_stream, onWrite, this);
 
     // A large queue, refilled in large pieces. Without ADJUST_LATENCY the
     // server keeps the whole target queued and runs its sink at the target
@@ -146,10 +149,11 @@ std::unique_ptr<PulseOutput> PulseOutput::open(_fluid_synth_t* synth, int sample
     attr.minreq = bytesFor(buffer.request, sampleRate);
     attr.fragsize = static_cast<std::uint32_t>(-1);
     const auto flags = buffer.adjustLatency ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
-    if (pa_stream_connect_playback(output->m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
-        return nullptr;
+    Deadline deadline(m_loop, m_context, connectWait);
+    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
+        return false;
     const bool streaming = deadline.waitFor([&]() -> std::optional<bool> {
-        switch (pa_stream_get_state(output->m_stream)) {
+        switch (pa_stream_get_state(m_stream)) {
         case PA_STREAM_READY:
             return true;
         case PA_STREAM_FAILED:
@@ -159,9 +163,7 @@ std::unique_ptr<PulseOutput> PulseOutput::open(_fluid_synth_t* synth, int sample
             return std::nullopt;
         }
     });
-    if (!streaming)
-        return nullptr;
-    return output;
+    return streaming;
 }
 
 PulseOutput::~PulseOutput() {

@@ -34,14 +34,23 @@ public:
         bool adjustLatency = false;
     };
 
-    // Connects and starts rendering; null if the server cannot be reached,
-    // refuses the stream or does not answer within the wait. Never starts a
-    // server. The synthesiser must outlive the output and be rendered by
-    // nothing else while it exists.
+    // Connects to the server, with no stream yet, so that nothing renders:
+    // a machine without a server is known before any synthesiser is built.
+    // Null if the server cannot be reached or does not answer within the
+    // wait. Never starts a server.
+    static std::unique_ptr<PulseOutput> connect();
+    // Starts rendering the synthesiser through a new stream; false if the
+    // server refuses it or does not answer within the wait. The synthesiser
+    // must outlive the output and be rendered by nothing else while it
+    // exists. Called once.
+    bool start(_fluid_synth_t* synth, int sampleRate, const Buffer& buffer);
+    bool start(_fluid_synth_t* synth, int sampleRate) { return start(synth, sampleRate, Buffer{}); }
+
+    // connect() and start() in one.
     static std::unique_ptr<PulseOutput> open(_fluid_synth_t* synth, int sampleRate,
-                                             const Buffer& buffer);
-    static std::unique_ptr<PulseOutput> open(_fluid_synth_t* synth, int sampleRate) {
-        return open(synth, sampleRate, Buffer{});
+                                             const Buffer& buffer) {
+        std::unique_ptr<PulseOutput> output = connect();
+        return output && output->start(synth, sampleRate, buffer) ? std::move(output) : nullptr;
     }
 
     // Ends the stream and the connection and joins the stream's thread.

@@ -24,6 +24,10 @@
 namespace hanashi {
 namespace {
 
+MidiFileInfo infoOf(const QByteArray& tune) {
+    return MidiFileInfo::parse(tune).value_or(MidiFileInfo{});
+}
+
 // A private PulseAudio daemon whose only sink is a null sink, so that
 // FluidSynth's real driver runs with a live audio thread. Its streams are
 // read back with pactl. Every wait polls with a deadline, as starting a
@@ -123,7 +127,8 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     const int ticks = 960; // one second at the file's default tempo
     auto device =
-        FluidMidiDevice::create(FakeMidiFiles::heldNote(ticks), ticks, setupFor({"pulseaudio"}));
+        FluidMidiDevice::create(FakeMidiFiles::heldNote(ticks),
+                                infoOf(FakeMidiFiles::heldNote(ticks)), setupFor({"pulseaudio"}));
     ASSERT_NE(device, nullptr);
     ASSERT_NE(device->pulseOutput(), nullptr);
     ASSERT_TRUE(device->play());
@@ -156,7 +161,8 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
     setup.driverSettings = {
         {"audio.file.name", dir.filePath(QStringLiteral("out.wav")).toStdString()}};
     auto start = std::chrono::steady_clock::now();
-    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(960), 960, setup);
+    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(960),
+                                          infoOf(FakeMidiFiles::heldNote(960)), setup);
     EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait / 2);
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->hasAudioDriver());
@@ -176,7 +182,9 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
     ASSERT_EQ(listen(listener, 4), 0);
     qputenv("PULSE_SERVER", ("unix:" + silent).toLocal8Bit());
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(FluidMidiDevice::create(FakeMidiFiles::heldNote(960), 960, setupFor({"pulseaudio"})),
+    EXPECT_EQ(FluidMidiDevice::create(FakeMidiFiles::heldNote(960),
+                                      infoOf(FakeMidiFiles::heldNote(960)),
+                                      setupFor({"pulseaudio"})),
               nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait * 3);
     close(listener);
@@ -195,7 +203,8 @@ TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
         const std::lock_guard lock(mutex);
         steps.append(step);
     };
-    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(96000), 96000, setup);
+    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(96000),
+                                          infoOf(FakeMidiFiles::heldNote(96000)), setup);
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
     ASSERT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }));

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace hanashi {
 namespace {
@@ -129,6 +130,7 @@ TEST(MidiFileInfo, acceptsOnlyCompleteFiles) {
     EXPECT_EQ(fastest("00ff51030927c0 8360ff510303d090 00ff2f00"), 250000);
     EXPECT_EQ(fastest("8360ff51030927c0 00ff2f00"), MidiFileInfo::DefaultTempo);
     EXPECT_EQ(fastest("00ff2f00"), MidiFileInfo::DefaultTempo);
+    EXPECT_EQ(fastest("00ff51030927c0 00ff2f00"), 600000);
 }
 
 TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
@@ -201,7 +203,8 @@ TEST(FluidMidiDevice, soundFontsThatAreNoPlainFileArePassedOver) {
 
     FluidMidiDevice::Setup setup;
     setup.soundFonts = {pipe, zero, copy};
-    const auto device = FluidMidiDevice::create(bundledTune(), tuneTicks, setup);
+    const auto device =
+        FluidMidiDevice::create(bundledTune(), *MidiFileInfo::parse(bundledTune()), setup);
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->soundFont(), copy);
     device->play();
@@ -238,17 +241,26 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
     EXPECT_EQ(mode(), "stopped");
     ASSERT_EQ(send("play MIDI notify"), 0);
 
+    // The time the device promises to keep playing, at each tick; the
+    // watchdog sleeps through it.
+    std::vector<std::chrono::milliseconds> quiet;
     int ticks = 0;
     while (mode() == "playing" && ticks < 7000) {
+        quiet.push_back(device.quietFor());
         render(device, 0.01);
         ++ticks;
     }
     EXPECT_EQ(mode(), "stopped");
     EXPECT_NEAR(ticks * 0.01, tuneSeconds, 0.015);
     EXPECT_EQ(device.currentTick() / 10, tuneTicks / 10); // just past the end
+    for (std::size_t i = 0; i < quiet.size(); ++i)
+        ASSERT_LE(quiet[i].count(), (ticks - static_cast<int>(i)) * 10) << "at tick " << i;
+    EXPECT_GT(quiet.front().count(), (tuneSeconds - 2) * 1000); // most of the piece
+    EXPECT_EQ(device.quietFor().count(), 0);
 
     ASSERT_EQ(send("seek MIDI to start"), 0);
     ASSERT_EQ(send("play MIDI from 0"), 0);
+    EXPECT_EQ(device.quietFor().count(), 0); // not yet seen back at the start
     EXPECT_EQ(mode(), "playing");
     const Level again = render(device, 2.0);
     EXPECT_GT(again.rms, 0.01);
@@ -317,7 +329,8 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
         setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
         setup.drivers = drivers;
         setup.teardownObserver = [&steps](const char* step) { steps.append(step); };
-        auto device = FluidMidiDevice::create(truncated, tuneTicks, setup);
+        auto device =
+            FluidMidiDevice::create(truncated, *MidiFileInfo::parse(bundledTune()), setup);
         ASSERT_NE(device, nullptr);
         ASSERT_EQ(device->hasAudioDriver(), !drivers.empty());
         device->play();
@@ -379,7 +392,8 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
         steps.append(step);
         changed.notify_all();
     };
-    auto device = FluidMidiDevice::create(bundledTune(), tuneTicks, setup);
+    auto device =
+        FluidMidiDevice::create(bundledTune(), *MidiFileInfo::parse(bundledTune()), setup);
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->hasAudioDriver());
     device->play();
