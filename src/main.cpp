@@ -10,9 +10,12 @@ int main(int argc, char** argv) {
     hanashi::nameMixerStream();
     hanashi::Application app(argc, argv);
     hanashi::ClockSeededRandom random;
+    // The music's load waits for the window's first frame.
+    hanashi::holdBackgroundLoads();
     const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci();
     hanashi::Fom fom(hanashi::systemServices(random, *mci));
     hanashi::Application::setShutdownHook([&fom] { fom.stopMusicForExit(); });
+    fom.setOnFirstFrame(hanashi::releaseBackgroundLoads);
     try {
         fom.Form_Load();
         fom.showCoveringScreen();

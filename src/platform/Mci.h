@@ -52,4 +52,12 @@ public:
 // silently.
 std::unique_ptr<Mci> createSystemMci();
 
+// Loads that interpreter starts in the background wait while they are held,
+// at most loadHoldLimit: the game holds them while its window draws its
+// first frame, which on a two-core machine they would otherwise slow down.
+// Nothing is held unless asked.
+void holdBackgroundLoads();
+void releaseBackgroundLoads();
+constexpr std::chrono::milliseconds loadHoldLimit{1000};
+
 } // namespace hanashi

@@ -12,6 +12,40 @@ namespace hanashi {
 
 namespace {
 
+struct LoadHold {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool held = false;
+};
+
+LoadHold& loadHold() {
+    static LoadHold hold;
+    return hold;
+}
+
+void waitWhileLoadsAreHeld() {
+    LoadHold& hold = loadHold();
+    std::unique_lock lock(hold.mutex);
+    hold.released.wait_for(lock, loadHoldLimit, [&] { return !hold.held; });
+}
+
+} // namespace
+
+void holdBackgroundLoads() {
+    const std::lock_guard lock(loadHold().mutex);
+    loadHold().held = true;
+}
+
+void releaseBackgroundLoads() {
+    {
+        const std::lock_guard lock(loadHold().mutex);
+        loadHold().held = false;
+    }
+    loadHold().released.notify_all();
+}
+
+namespace {
+
 QString aliasKey(const QString& alias) {
     return alias.toCaseFolded();
 }
@@ -142,6 +176,7 @@ int MciInterpreter::open(const QString& path, const QString& alias) {
         auto load = std::make_shared<Load>();
         try {
             std::thread([load, engine = m_engine, path] {
+                waitWhileLoadsAreHeld();
                 std::unique_ptr<MidiDevice> device = engine->open(path);
                 std::unique_lock lock(load->mutex);
                 if (load->abandoned) {

@@ -4,7 +4,9 @@
 #include "toolkit/Application.h"
 
 #include <QCloseEvent>
+#include <QMetaObject>
 #include <QResizeEvent>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace hanashi {
@@ -30,6 +32,15 @@ void Form::setBackColor(Colour colour) {
 void Form::resizeEvent(QResizeEvent* event) {
     changeSpace([&](ScaleSpace& s) { s.setPixelSize(event->size()); });
     dispatch([this] { Form_Resize(); });
+}
+
+void Form::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The window and its children are painted in one pass and flushed to
+    // the display at its end; a queued call runs after that.
+    if (m_onFirstFrame)
+        QMetaObject::invokeMethod(this, std::exchange(m_onFirstFrame, nullptr),
+                                  Qt::QueuedConnection);
 }
 
 bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {

@@ -5,6 +5,7 @@
 #include "toolkit/Container.h"
 
 #include <QWidget>
+#include <functional>
 
 namespace hanashi {
 
@@ -19,6 +20,12 @@ public:
 
     void setScale(double left, double top, double width, double height);
     Colour backColor() const { return m_backColor; }
+
+    // Called once, on the GUI thread, when the window's first frame has been
+    // painted and handed to the display.
+    void setOnFirstFrame(std::function<void()> onFirstFrame) {
+        m_onFirstFrame = std::move(onFirstFrame);
+    }
     void setBackColor(Colour colour);
 
 protected:
@@ -28,6 +35,7 @@ protected:
     virtual void Form_Unload(std::int16_t& cancel) = 0;
 
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Another program can destroy the window outright (no close request):
     // that ends the program as a close would.
@@ -35,6 +43,7 @@ protected:
 
 private:
     Colour m_backColor;
+    std::function<void()> m_onFirstFrame;
 };
 
 } // namespace hanashi

@@ -6,6 +6,7 @@
 #include "toolkit/PictureBox.h"
 #include "toolkit/Shape.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -103,6 +104,21 @@ TEST(ControlArray, LoadsHiddenCopiesThatReportTheirIndex) {
     QTest::mouseClick(answers(0).widget(), Qt::RightButton);
     EXPECT_EQ(events,
               (std::vector<std::string>{"down1", "up1", "click1", "down0", "up0", "click0"}));
+}
+
+// Told once, after the pass that painted the window has ended.
+TEST(Form, TellsOfItsFirstFrameOnceAfterThePaintingPass) {
+    TestForm form;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    int told = 0;
+    form.setOnFirstFrame([&] { ++told; });
+    form.repaint();
+    EXPECT_EQ(told, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    form.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
 }
 
 TEST(PictureBox, StretchesASectionAndLeavesWhatLiesOffThePictureAlone) {
