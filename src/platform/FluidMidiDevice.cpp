@@ -276,8 +276,11 @@ bool FluidMidiDevice::play() {
 bool FluidMidiDevice::stop() {
     m_playing = false;
     const bool stopped = fluid_player_stop(m_player) == FLUID_OK;
-    // The player only releases its notes; cut them and their tails at once.
+    // The player only releases its notes; cut them and their tails at once,
+    // and what is already queued for the ear.
     fluid_synth_all_sounds_off(m_synth, -1);
+    if (m_output)
+        m_output->flush();
     return stopped;
 }
 

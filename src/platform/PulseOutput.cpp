@@ -192,6 +192,14 @@ PulseOutput::~PulseOutput() {
     pa_threaded_mainloop_free(m_loop);
 }
 
+void PulseOutput::flush() {
+    const LoopLock lock(m_loop);
+    if (m_stream && PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))) {
+        if (pa_operation* operation = pa_stream_flush(m_stream, nullptr, nullptr))
+            pa_operation_unref(operation);
+    }
+}
+
 bool PulseOutput::failed() const {
     const LoopLock lock(m_loop);
     return !m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)) ||

@@ -59,6 +59,10 @@ public:
     PulseOutput(const PulseOutput&) = delete;
     PulseOutput& operator=(const PulseOutput&) = delete;
 
+    // Drops what the server holds queued and not yet played, some 300 ms:
+    // after a stop, nothing more is heard.
+    void flush();
+
     // The connection or the stream has failed, for instance because the
     // server went away; the output stays silent from then on.
     bool failed() const;
