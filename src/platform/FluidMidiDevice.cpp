@@ -40,13 +40,7 @@ std::optional<PlainFile> openSoundFont(const QString& path) {
     try {
         PlainFile file = PlainFile::open(path);
         char head[12] = {};
-        std::int64_t filled = 0;
-        while (filled < 12) {
-            const std::int64_t got = file.read(head + filled, 12 - filled);
-            if (got == 0)
-                break;
-            filled += got;
-        }
+        const std::int64_t filled = file.readFully(head, 12);
         const QByteArray bytes(head, static_cast<qsizetype>(filled));
         if (filled == 12 && bytes.startsWith("RIFF") && bytes.endsWith("sfbk"))
             return file;

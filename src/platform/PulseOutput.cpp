@@ -127,11 +127,12 @@ bool PulseOutput::start(_fluid_synth_t* synth, int sampleRate, const Buffer& buf
     m_synth = synth;
     // The sound server's own format, so that nothing is converted on its way
     // to the sink.
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), channels};
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate),
+                                   channels};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     // The name the mixer shows for the stream, beside the client's.
-    m_stream = pa_stream_new(m_context, "Music", &spec, &map);
+    m_stream = pa_stream_new(m_context, "Music", &format, &map);
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(m_stream, onStreamState, this);
