@@ -3,6 +3,7 @@
 
 #include "app/WindowIcon.h"
 #include "platform/RandomSource.h"
+#include "story/Rules.h"
 #include "toolkit/Picture.h"
 
 #include <QGuiApplication>
@@ -18,7 +19,7 @@ namespace {
 
 // The created rectangles are in 1/1440 inch; inside the picture boxes whose
 // own scale is pixels they are converted at 15 to a pixel.
-constexpr double Px = ScaleSpace::TwipsPerPixel;
+constexpr double TwipsPerPixel = ScaleSpace::TwipsPerPixel;
 
 std::unique_ptr<Label> makeLabel(Container& c, const char* caption, Label::BackStyle style) {
     return std::make_unique<Label>(c, QString::fromUtf8(caption), style);
@@ -49,12 +50,12 @@ Fom::Fom(const FomServices& services)
     , m_services(services)
     , m_music(services.mci)
     , m_story(StoryControls{LBl, QstLbl, QstPic, QstShp, ScrLBl, LBlTim, QstTim, LBlHscl, QstHscl},
-              story, m_files, services.random)
+              story, DataDir, m_files, services.random)
     , m_decoration(DecorControls{KazariPic, ShpKazari, Shp, E}, services.random)
     , m_keys(*this) {
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(windowIcon32());
-    resize(4680 / static_cast<int>(Px), 3195 / static_cast<int>(Px));
+    resize(4680 / static_cast<int>(TwipsPerPixel), 3195 / static_cast<int>(TwipsPerPixel));
 
     HelpCom.Move(1320, 2880, 1335, 255);
     E(0).Move(1320, 360, 855, 375);
@@ -64,10 +65,10 @@ Fom::Fom(const FomServices& services)
     KazariPic.setScaleMode(ScaleMode::Pixels);
     KazariPic.hide();
     // The flash has no outline, so it shows as its fill: a cross hatch.
-    ShpKazari.Move(120 / Px, 0, 855 / Px, 495 / Px);
+    ShpKazari.Move(120 / TwipsPerPixel, 0, 855 / TwipsPerPixel, 495 / TwipsPerPixel);
     ShpKazari.setBorderStyle(0);
     ShpKazari.setFillStyle(Shape::Cross);
-    Shp(0).Move(0, 0, 975 / Px, 855 / Px);
+    Shp(0).Move(0, 0, 975 / TwipsPerPixel, 855 / TwipsPerPixel);
     LBlHscl.Move(1800, 2280, 495, 255);
     LBlHscl.hide();
     QstHscl.Move(1200, 2280, 495, 255);
@@ -166,12 +167,11 @@ void Fom::Form_Load() {
     if (!DataDir.endsWith(QLatin1Char('/')))
         DataDir += QLatin1Char('/');
     AppDir = DataDir;
-    DataDir += QLatin1String("dat/");
-    story.DataDir = DataDir;
+    DataDir += DataFolder + QLatin1Char('/');
 
     m_services.random.seedFromClock();
 
-    m_music.OpenMusic(DataDir + QLatin1String("bgm.mid"));
+    m_music.OpenMusic(DataDir + TuneFile);
     m_music.PlayMusic();
 
     LBl.setCaption(QString());
@@ -180,19 +180,18 @@ void Fom::Form_Load() {
         Shp.load(i);
         Shp(i).ZOrder(1);
     }
-    for (std::int16_t i = 1; i <= 9; ++i)
+    for (std::int16_t i = 1; i <= PictureCount - 1; ++i)
         E.load(i);
     const int n = E.count();
     for (std::int16_t i = 0; i <= n - 1; ++i) {
         PictureBox& element = E(i);
-        element.setPicture(
-            LoadPicture(DataDir + QLatin1Char('0') + QString::number(i) + QLatin1String(".bmp")));
+        element.setPicture(LoadPicture(DataDir + pictureFile(i)));
         element.Move(0, i, 1, 1);
         element.show();
     }
     applyTabOrder();
-    QstHscl.setValue(10);
-    LBlHscl.setValue(1500);
+    QstHscl.setValue(LevelBar.start);
+    LBlHscl.setValue(SpeedBar.start);
 }
 
 void Fom::showCoveringScreen() {
@@ -204,10 +203,9 @@ void Fom::showCoveringScreen() {
 }
 
 void Fom::Form_Resize() {
-    hanashi::Form_Resize(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom, HelpCom,
-                                        LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl, KazariPic,
-                                        ShpKazari},
-                         layout, m_services.screenHeightTwips(), [this] { m_story.StartStory(); });
+    layOutWindow(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom, HelpCom,
+                                LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl, KazariPic, ShpKazari},
+                 layout, m_services.screenHeightTwips(), [this] { m_story.StartStory(); });
 }
 
 void Fom::Form_Unload(std::int16_t&) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "check/EndingEstimate.h"
 
+#include "story/Rules.h"
 #include "story/Score.h"
 
 namespace hanashi {
@@ -15,8 +16,8 @@ int ceilDiv(int a, int b) {
 
 EndingEstimate estimateEnding(int questionsPerPass, int levelValue) {
     EndingEstimate e;
-    e.gain = scoreAfterAnswer(0, 0, LevelMax, levelValue);
-    e.loss = -scoreAfterAnswer(0, 1, LevelMax, levelValue);
+    e.gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
+    e.loss = -scoreAfterAnswer(0, 1, LevelBar.max, levelValue);
     if (questionsPerPass <= 0 || e.gain <= 0)
         return e;
     // After n passes with g good answers of the n * q asked, the score is

@@ -3,14 +3,6 @@
 
 namespace hanashi {
 
-// The question level bar as the game sets it up: its maximum, its value at
-// start-up, and its minimum, the level at which an answer is worth most.
-inline constexpr int LevelMax = 100;
-inline constexpr int StartLevel = 10;
-inline constexpr int BestLevel = 1;
-// A branch line opens the ending at this score or more.
-inline constexpr int EndingScore = 500;
-
 // The cheapest way to the ending when every pass through the opening asks
 // the same questions and then meets its branch line, which keeps the score.
 // Every question is answered, well or badly (a time-out counts as bad).
@@ -23,6 +15,7 @@ struct EndingEstimate {
     int loss = 0;        // points lost for a bad answer or a time-out
 };
 
+// levelValue is a value of the question level bar.
 EndingEstimate estimateEnding(int questionsPerPass, int levelValue);
 
 } // namespace hanashi

@@ -8,6 +8,7 @@
 #include "platform/MidiFileInfo.h"
 #include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
+#include "story/Rules.h"
 #include "toolkit/Picture.h"
 
 #include <QDir>
@@ -41,8 +42,8 @@ public:
 
     std::vector<Finding> run() {
         const std::optional<ScriptWalk> opening = checkScript(
-            QStringLiteral("opn.dat"), QStringLiteral("every story begins here, and the game "
-                                                      "stops with an error without it"));
+            QString(OpeningScript), QStringLiteral("every story begins here, and the game "
+                                                   "stops with an error without it"));
         if (opening) {
             checkEnding(*opening);
             // The opening's findings in line order, its ending estimate among them.
@@ -122,7 +123,7 @@ private:
     // questions before it leaves the file; the end of the file instead
     // starts over with no points.
     void checkEnding(const ScriptWalk& opening) {
-        const QString name = QStringLiteral("opn.dat");
+        const QString name = QString(OpeningScript);
         if (opening.lineCount == 0) {
             add(Severity::Error, name, 0,
                 QStringLiteral("empty: the game shows nothing, and the ending is never reached"));
@@ -130,8 +131,9 @@ private:
         }
         if (!opening.exitKind) {
             add(Severity::Error, name, 0,
-                QStringLiteral("no branch line (\">ive\"): every pass runs to the end of the file, "
-                               "which starts over with 0 points, so the ending is never reached"));
+                QStringLiteral("no branch line (\"%1\"): every pass runs to the end of the file, "
+                               "which starts over with 0 points, so the ending is never reached")
+                    .arg(BranchMarker));
             return;
         }
         if (*opening.exitKind == LineKind::Restart) {
@@ -147,10 +149,10 @@ private:
                     .arg(EndingScore));
             return;
         }
-        note(opening, estimateEnding(opening.questions, StartLevel),
-             QStringLiteral("at the start-up question level (%1)").arg(StartLevel));
-        note(opening, estimateEnding(opening.questions, BestLevel),
-             QStringLiteral("at the best question level (%1)").arg(BestLevel));
+        note(opening, estimateEnding(opening.questions, LevelBar.start),
+             QStringLiteral("at the start-up question level (%1)").arg(LevelBar.start));
+        note(opening, estimateEnding(opening.questions, LevelBar.min),
+             QStringLiteral("at the best question level (%1)").arg(LevelBar.min));
     }
 
     void note(const ScriptWalk& opening, const EndingEstimate& e, const QString& level) {
@@ -162,7 +164,7 @@ private:
                                 .arg(e.goodAnswers)
                                 .arg(e.questions)
                                 .arg(e.passes);
-        add(Severity::Note, QStringLiteral("opn.dat"), opening.exitLine,
+        add(Severity::Note, QString(OpeningScript), opening.exitLine,
             QStringLiteral("this branch line opens the ending %1 after %2 good answers: %3 "
                            "(+%4 for a good answer, -%5 for a bad one or a time-out)")
                 .arg(level)
@@ -175,14 +177,14 @@ private:
     // The ending matters only once a branch line can open it, but its lines
     // are checked whenever it is there.
     void checkEndingFile(const std::optional<ScriptWalk>& opening) {
-        const QString name = QStringLiteral("end.dat");
+        const QString name = QString(EndingScript);
         const bool branches = opening && opening->exitKind == LineKind::Branch;
         if (!branches && !QFileInfo::exists(path(name)))
             return;
         const std::optional<ScriptWalk> ending = checkScript(
             name, QStringLiteral("the branch line %1:%2 opens it with %3 points or more, and "
                                  "the game stops with an error there")
-                      .arg(shown(QStringLiteral("opn.dat")))
+                      .arg(shown(QString(OpeningScript)))
                       .arg(branches ? opening->exitLine : 0)
                       .arg(EndingScore));
         if (ending && ending->lineCount == 0)
@@ -192,8 +194,8 @@ private:
     }
 
     void checkPictures() {
-        for (int i = 0; i <= 9; ++i) {
-            const QString name = QStringLiteral("0%1.bmp").arg(i);
+        for (int i = 0; i < PictureCount; ++i) {
+            const QString name = pictureFile(i);
             std::optional<PlainFile> file = openFile(
                 name, Severity::Error, QStringLiteral("the game stops at start-up without it"));
             if (!file)
@@ -210,7 +212,7 @@ private:
     }
 
     void checkMusic() {
-        const QString name = QStringLiteral("bgm.mid");
+        const QString name = QString(TuneFile);
         const QString silent = QStringLiteral("the game runs without music");
         std::optional<PlainFile> file = openFile(name, Severity::Warning, silent);
         if (!file)
@@ -240,10 +242,10 @@ private:
 std::vector<Finding> checkGameFolder(const QString& folder, const QString& shownFolder) {
     const QString shownData = QDir::cleanPath(shownFolder + QStringLiteral("/dat"));
     const QDir dir(folder);
-    if (!QFileInfo(dir.filePath(QStringLiteral("dat"))).isDir()) {
+    if (!QFileInfo(dir.filePath(QString(DataFolder))).isDir()) {
         QString hint;
         for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            if (entry.compare(QStringLiteral("dat"), Qt::CaseInsensitive) == 0)
+            if (entry.compare(QString(DataFolder), Qt::CaseInsensitive) == 0)
                 hint = QStringLiteral(" (there is \"%1\", but folder names are case-sensitive)")
                            .arg(entry);
         }
@@ -252,7 +254,7 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
                                        "tune from dat/ beside its executable%1")
                             .arg(hint)}};
     }
-    return checkGameData(dir.filePath(QStringLiteral("dat")), shownData);
+    return checkGameData(dir.filePath(QString(DataFolder)), shownData);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include "check/ScriptWalk.h"
 
 #include "platform/LineReader.h"
+#include "story/Rules.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -9,9 +10,6 @@
 namespace hanashi {
 
 namespace {
-
-const QString BranchMarker = QStringLiteral(">ive");
-const QString RestartMarker = QStringLiteral(">end");
 
 struct Line {
     QString text;
@@ -28,12 +26,12 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 
-QString markerIn(const QString& text) {
-    return text.contains(BranchMarker) ? BranchMarker : RestartMarker;
+bool leavesTheFile(LineKind kind) {
+    return kind == LineKind::Branch || kind == LineKind::Restart;
 }
 
-bool holdsMarker(const QString& text) {
-    return text.contains(BranchMarker) || text.contains(RestartMarker);
+QLatin1StringView markerOf(LineKind kind) {
+    return kind == LineKind::Branch ? BranchMarker : RestartMarker;
 }
 
 // Whether bytes are valid UTF-8, and whether any of them is not ASCII. A
@@ -102,23 +100,24 @@ public:
                         .arg(question.number));
             return;
         }
-        if (!answer->text.startsWith(QLatin1Char('*')))
+        if (!answer->text.startsWith(QuestionMarker))
             warning(answer->number,
                     QStringLiteral("answer line does not begin with \"*\": its first character "
                                    "\"%1\" is dropped")
-                        .arg(answer->text.left(answer->text.at(0).isHighSurrogate() ? 2 : 1)));
-        if (holdsMarker(answer->text))
+                        .arg(firstCharacter(answer->text)));
+        // Read as a line of its own, it would have left the file.
+        if (const LineKind kind = classifyLine(answer->text); leavesTheFile(kind))
             warning(answer->number,
                     QStringLiteral("answer line holds \"%1\": after a question it is answer text, "
                                    "and the story does not leave the file here")
-                        .arg(markerIn(answer->text)));
+                        .arg(markerOf(kind)));
     }
 
     void checkMarker(const Line& line, LineKind kind) {
-        const QString marker = kind == LineKind::Branch ? BranchMarker : RestartMarker;
+        const QLatin1StringView marker = markerOf(kind);
         const QString what = kind == LineKind::Branch ? QStringLiteral("branch line")
                                                       : QStringLiteral("restart line");
-        if (line.text.startsWith(QLatin1Char('*'))) {
+        if (line.text.startsWith(QuestionMarker)) {
             warning(line.number, QStringLiteral("begins with \"*\" but holds \"%1\": it is a %2, "
                                                 "not a question, and none of its text is shown")
                                      .arg(marker, what));
@@ -194,7 +193,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             continue;
         }
         const LineKind kind = classifyLine(line.text);
-        if (kind == LineKind::Branch || kind == LineKind::Restart) {
+        if (leavesTheFile(kind)) {
             walker.checkMarker(line, kind);
             result.exitKind = kind;
             result.exitLine = line.number;

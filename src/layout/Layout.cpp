@@ -2,6 +2,7 @@
 #include "layout/Layout.h"
 
 #include "layout/LayoutRules.h"
+#include "story/Rules.h"
 
 namespace hanashi {
 
@@ -24,8 +25,8 @@ void placeBarCaption(Label& caption, const ScrollBar& bar, std::int16_t labelWid
 
 } // namespace
 
-void Form_Resize(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
-                 const std::function<void()>& startStory) {
+void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
+                  const std::function<void()>& startStory) {
     state.FontUnit = fontUnitFor(screenHeightTwips);
     const FontSizes fonts = fontSizesFor(state.FontUnit);
 
@@ -82,15 +83,15 @@ void Form_Resize(const LayoutControls& c, LayoutState& state, int screenHeightTw
     const std::int16_t labelWidth = state.HsclLabelWidth;
 
     c.LBlHscl.Move(w / 2 + 0.2 + labelWidth, c.EndCom.top() - 0.5, w / 2 - 0.4 - labelWidth, 0.2);
-    c.LBlHscl.setMax(5000);
-    c.LBlHscl.setMin(100);
+    c.LBlHscl.setMax(SpeedBar.max);
+    c.LBlHscl.setMin(SpeedBar.min);
     c.LBlHscl.setLargeChange(100);
     c.LBlHscl.setSmallChange(10);
     c.LBlHscl.show();
 
     c.QstHscl.Move(w / 2 + 0.2 + labelWidth, c.LBlHscl.top() - 0.2, w / 2 - 0.4 - labelWidth, 0.2);
-    c.QstHscl.setMax(100);
-    c.QstHscl.setMin(1);
+    c.QstHscl.setMax(LevelBar.max);
+    c.QstHscl.setMin(LevelBar.min);
     c.QstHscl.setLargeChange(10);
     c.QstHscl.setSmallChange(1);
     c.QstHscl.show();

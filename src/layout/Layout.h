@@ -41,7 +41,7 @@ struct LayoutState {
 // One layout pass: the window in 8 x 6 units, every control placed, coloured
 // and sized, the font sizes from the screen's height, and as its last step the
 // story started again (startStory).
-void Form_Resize(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
-                 const std::function<void()>& startStory);
+void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
+                  const std::function<void()>& startStory);
 
 } // namespace hanashi

@@ -1,23 +1,36 @@
 // SPDX-License-Identifier: MIT
 #include "story/LineKind.h"
 
+#include "story/Rules.h"
+
 namespace hanashi {
 
 LineKind classifyLine(const QString& line) {
-    if (line.contains(QLatin1String(">ive")))
+    if (line.contains(BranchMarker))
         return LineKind::Branch;
-    if (line.contains(QLatin1String(">end")))
+    if (line.contains(RestartMarker))
         return LineKind::Restart;
-    if (line.startsWith(QLatin1Char('*')))
+    if (line.startsWith(QuestionMarker))
         return LineKind::Question;
     return LineKind::Story;
 }
 
-QString withoutFirstCharacter(const QString& line) {
+namespace {
+
+qsizetype firstCharacterSize(const QString& line) {
     if (line.isEmpty())
-        return QString();
-    const qsizetype first = line.at(0).isHighSurrogate() && line.size() > 1 ? 2 : 1;
-    return line.mid(first);
+        return 0;
+    return line.at(0).isHighSurrogate() && line.size() > 1 ? 2 : 1;
+}
+
+} // namespace
+
+QString firstCharacter(const QString& line) {
+    return line.left(firstCharacterSize(line));
+}
+
+QString withoutFirstCharacter(const QString& line) {
+    return line.mid(firstCharacterSize(line));
 }
 
 } // namespace hanashi

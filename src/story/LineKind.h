@@ -12,6 +12,9 @@ enum class LineKind { Branch, Restart, Question, Story };
 
 LineKind classifyLine(const QString& line);
 
+// The line's first character, whole; empty text gives empty text.
+QString firstCharacter(const QString& line);
+
 // The line without its first character (a whole character, also where it
 // takes two UTF-16 units); empty text stays empty.
 QString withoutFirstCharacter(const QString& line);

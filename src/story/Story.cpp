@@ -4,6 +4,7 @@
 #include "platform/RandomSource.h"
 #include "platform/SequentialFiles.h"
 #include "story/LineKind.h"
+#include "story/Rules.h"
 #include "story/Score.h"
 #include "toolkit/Colour.h"
 
@@ -20,47 +21,48 @@ constexpr Colour AnswerColour = RGB(0, 255, 255);
 
 } // namespace
 
-Story::Story(const StoryControls& controls, StoryState& state, SequentialFiles& files,
-             RandomSource& random)
-    : m_c(controls)
-    , m_s(state)
+Story::Story(const StoryControls& controls, StoryState& state, const QString& dataDir,
+             SequentialFiles& files, RandomSource& random)
+    : m_controls(controls)
+    , m_state(state)
+    , m_dataDir(dataDir)
     , m_files(files)
     , m_random(random) {}
 
 void Story::StartStory() {
     for (std::int16_t i = 0; i <= 1; ++i)
-        m_c.QstLbl(i).hide();
-    m_c.QstPic.hide();
+        m_controls.QstLbl(i).hide();
+    m_controls.QstPic.hide();
     // A restart ends a running question round too, so that its countdown
     // cannot later take points from the new story.
-    m_c.QstTim.setEnabled(false);
-    m_s.Score = 0;
-    m_c.ScrLBl.setCaption(QString());
-    if (m_files.isOpen(m_s.ScriptFileNo))
-        m_files.close(m_s.ScriptFileNo);
-    m_s.ScriptFileNo = m_files.freeFile();
-    openScript("opn.dat");
-    m_c.LBlTim.setEnabled(true);
+    m_controls.QstTim.setEnabled(false);
+    m_state.Score = 0;
+    m_controls.ScrLBl.setCaption(QString());
+    if (m_files.isOpen(m_state.ScriptFileNo))
+        m_files.close(m_state.ScriptFileNo);
+    m_state.ScriptFileNo = m_files.freeFile();
+    openScript(OpeningScript);
+    m_controls.LBlTim.setEnabled(true);
 }
 
 void Story::LBlTim_Timer() {
-    if (m_files.eof(m_s.ScriptFileNo)) {
-        m_files.close(m_s.ScriptFileNo);
+    if (m_files.eof(m_state.ScriptFileNo)) {
+        m_files.close(m_state.ScriptFileNo);
         StartStory();
         return;
     }
-    m_s.CurrentLine = m_files.lineInput(m_s.ScriptFileNo);
-    switch (classifyLine(m_s.CurrentLine)) {
+    m_state.CurrentLine = m_files.lineInput(m_state.ScriptFileNo);
+    switch (classifyLine(m_state.CurrentLine)) {
     case LineKind::Branch:
-        m_files.close(m_s.ScriptFileNo);
-        m_s.CurrentLine.clear();
-        openScript(m_s.Score >= 500 ? "end.dat" : "opn.dat");
+        m_files.close(m_state.ScriptFileNo);
+        m_state.CurrentLine.clear();
+        openScript(m_state.Score >= EndingScore ? EndingScript : OpeningScript);
         ShowLine();
         break;
     case LineKind::Restart:
-        m_files.close(m_s.ScriptFileNo);
-        openScript("opn.dat");
-        m_s.CurrentLine.clear();
+        m_files.close(m_state.ScriptFileNo);
+        openScript(OpeningScript);
+        m_state.CurrentLine.clear();
         ShowLine();
         break;
     case LineKind::Question:
@@ -73,67 +75,69 @@ void Story::LBlTim_Timer() {
 }
 
 void Story::ShowLine() {
-    pushLine(m_s.LineHistory, m_s.CurrentLine);
-    m_c.LBl.setCaption(storyCaption(m_s.LineHistory));
+    pushLine(m_state.shownLines, m_state.CurrentLine);
+    m_controls.LBl.setCaption(storyCaption(m_state.shownLines));
 }
 
 void Story::AskQuestion() {
-    m_c.LBlTim.setEnabled(false);
-    m_c.QstTim.setEnabled(true);
-    m_c.QstLbl(0).setCaption(withoutFirstCharacter(m_s.CurrentLine));
+    m_controls.LBlTim.setEnabled(false);
+    m_controls.QstTim.setEnabled(true);
+    m_controls.QstLbl(0).setCaption(withoutFirstCharacter(m_state.CurrentLine));
     // A question on the last line of its file has an empty second answer; the
     // next reader tick then finds the end of the file.
-    m_s.CurrentLine =
-        m_files.eof(m_s.ScriptFileNo) ? QString() : m_files.lineInput(m_s.ScriptFileNo);
-    m_c.QstLbl(1).setCaption(withoutFirstCharacter(m_s.CurrentLine));
+    m_state.CurrentLine =
+        m_files.eof(m_state.ScriptFileNo) ? QString() : m_files.lineInput(m_state.ScriptFileNo);
+    m_controls.QstLbl(1).setCaption(withoutFirstCharacter(m_state.CurrentLine));
     const auto k = static_cast<std::int16_t>(2 * m_random.draw());
-    m_c.QstLbl(k).setTop(UpperSlotTop);
-    m_c.QstLbl(static_cast<std::int16_t>(1 - k)).setTop(LowerSlotTop);
-    m_c.QstShp.Move(0, 0, 0, 1);
-    m_c.QstShp.setWidth(CountdownStart);
-    m_c.QstLbl(0).show();
-    m_c.QstLbl(1).show();
-    m_c.QstPic.show();
+    m_controls.QstLbl(k).setTop(UpperSlotTop);
+    m_controls.QstLbl(static_cast<std::int16_t>(1 - k)).setTop(LowerSlotTop);
+    m_controls.QstShp.Move(0, 0, 0, 1);
+    m_controls.QstShp.setWidth(CountdownStart);
+    m_controls.QstLbl(0).show();
+    m_controls.QstLbl(1).show();
+    m_controls.QstPic.show();
 }
 
 void Story::QstTim_Timer() {
-    m_c.QstShp.setWidth(m_c.QstShp.width() + 1);
-    if (m_c.QstShp.width() >= CountdownEnd)
+    m_controls.QstShp.setWidth(m_controls.QstShp.width() + 1);
+    if (m_controls.QstShp.width() >= CountdownEnd)
         QstLbl_Click(1);
 }
 
 void Story::QstLbl_Click(std::int16_t Index) {
-    m_s.Score = scoreAfterAnswer(m_s.Score, Index, m_c.QstHscl.Max(), m_c.QstHscl.Value());
-    m_c.ScrLBl.setCaption(starBar(m_s.Score));
-    m_c.QstLbl(0).hide();
-    m_c.QstLbl(1).hide();
-    m_c.QstPic.hide();
-    m_c.QstTim.setEnabled(false);
-    m_c.LBlTim.setEnabled(true);
-    m_s.CurrentLine = m_c.QstLbl(Index).caption();
+    m_state.Score = scoreAfterAnswer(m_state.Score, Index, m_controls.QstHscl.Max(),
+                                     m_controls.QstHscl.Value());
+    m_controls.ScrLBl.setCaption(starBar(m_state.Score));
+    m_controls.QstLbl(0).hide();
+    m_controls.QstLbl(1).hide();
+    m_controls.QstPic.hide();
+    m_controls.QstTim.setEnabled(false);
+    m_controls.LBlTim.setEnabled(true);
+    m_state.CurrentLine = m_controls.QstLbl(Index).caption();
     ShowLine();
 }
 
 bool Story::answerInSlot(AnswerSlot slot) {
     // The answers are shown exactly while a round runs, so exactly then can
     // they be clicked.
-    if (m_c.QstLbl.count() < 2 || !m_c.QstLbl(0).isVisible() || !m_c.QstLbl(1).isVisible())
+    if (m_controls.QstLbl.count() < 2 || !m_controls.QstLbl(0).isVisible() ||
+        !m_controls.QstLbl(1).isVisible())
         return false;
-    const std::int16_t upper = m_c.QstLbl(0).top() < m_c.QstLbl(1).top() ? 0 : 1;
+    const std::int16_t upper = m_controls.QstLbl(0).top() < m_controls.QstLbl(1).top() ? 0 : 1;
     QstLbl_Click(slot == AnswerSlot::Upper ? upper : static_cast<std::int16_t>(1 - upper));
     return true;
 }
 
 void Story::QstLbl_MouseDown(std::int16_t Index, std::int16_t, std::int16_t, float, float) {
-    m_c.QstLbl(Index).setBackColor(HeldColour);
+    m_controls.QstLbl(Index).setBackColor(HeldColour);
 }
 
 void Story::QstLbl_MouseUp(std::int16_t Index, std::int16_t, std::int16_t, float, float) {
-    m_c.QstLbl(Index).setBackColor(AnswerColour);
+    m_controls.QstLbl(Index).setBackColor(AnswerColour);
 }
 
 void Story::LBlHscl_Scroll() {
-    m_c.LBlTim.setInterval(m_c.LBlHscl.Value());
+    m_controls.LBlTim.setInterval(m_controls.LBlHscl.Value());
 }
 
 void Story::LBlHscl_Change() {
@@ -141,15 +145,15 @@ void Story::LBlHscl_Change() {
 }
 
 void Story::QstHscl_Scroll() {
-    m_c.QstTim.setInterval(m_c.QstHscl.Value());
+    m_controls.QstTim.setInterval(m_controls.QstHscl.Value());
 }
 
 void Story::QstHscl_Change() {
     QstHscl_Scroll();
 }
 
-void Story::openScript(const char* name) {
-    m_files.open(m_s.ScriptFileNo, m_s.DataDir + QLatin1String(name));
+void Story::openScript(QLatin1StringView name) {
+    m_files.open(m_state.ScriptFileNo, m_dataDir + name);
 }
 
 } // namespace hanashi

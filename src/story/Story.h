@@ -4,6 +4,7 @@
 #include "story/StoryControls.h"
 #include "story/StoryState.h"
 
+#include <QLatin1StringView>
 #include <cstdint>
 
 namespace hanashi {
@@ -19,8 +20,10 @@ enum class AnswerSlot { Upper, Lower };
 // timers and controls only call them.
 class Story {
 public:
-    Story(const StoryControls& controls, StoryState& state, SequentialFiles& files,
-          RandomSource& random);
+    // dataDir is the window's folder of scripts, read whenever a script opens;
+    // it ends in a separator.
+    Story(const StoryControls& controls, StoryState& state, const QString& dataDir,
+          SequentialFiles& files, RandomSource& random);
 
     // Reader and story text.
     void StartStory();
@@ -47,10 +50,11 @@ public:
     void QstHscl_Change();
 
 private:
-    void openScript(const char* name);
+    void openScript(QLatin1StringView name);
 
-    StoryControls m_c;
-    StoryState& m_s;
+    StoryControls m_controls;
+    StoryState& m_state;
+    const QString& m_dataDir;
     SequentialFiles& m_files;
     RandomSource& m_random;
 };

@@ -10,10 +10,10 @@ namespace hanashi {
 
 // The window's state that the story reads and writes.
 struct StoryState {
-    QString DataDir;
     std::int16_t ScriptFileNo = 0;
     QString CurrentLine;
-    hanashi::LineHistory LineHistory;
+    // The newest lines shown, oldest first.
+    LineHistory shownLines;
     std::int16_t Score = 0;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
+#include "story/Rules.h"
 #include "story/StoryFixture.h"
 
 #include <QStringEncoder>
@@ -33,7 +34,7 @@ TEST(EndingEstimate, CountsTheFewestGoodAnswers) {
         EXPECT_EQ(e.gain, c.gain);
         EXPECT_EQ(e.loss, c.loss);
     }
-    EXPECT_FALSE(estimateEnding(0, StartLevel).reachable);
+    EXPECT_FALSE(estimateEnding(0, LevelBar.start).reachable);
 }
 
 namespace {
@@ -86,7 +87,7 @@ TEST_F(PlayedEnding, TheGameOpensTheEndingWithTheEstimatedAnswersAndNotOneFewer)
     const ScriptWalk w = walk(opening);
     ASSERT_EQ(w.questions, 3);
     branchLine = w.exitLine;
-    for (int level : {StartLevel, BestLevel, 55}) {
+    for (int level : {LevelBar.start, LevelBar.min, 55}) {
         QstHscl.setValue(static_cast<std::int16_t>(level));
         const EndingEstimate e = estimateEnding(w.questions, level);
         ASSERT_TRUE(e.reachable);

@@ -68,14 +68,14 @@ public:
 
 protected:
     void Form_Resize() override {
-        hanashi::Form_Resize(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom,
-                                            HelpCom, LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl,
-                                            KazariPic, ShpKazari},
-                             state, screenHeightTwips, [this] {
-                                 ++startStoryCalls;
-                                 if (onStartStory)
-                                     onStartStory();
-                             });
+        hanashi::layOutWindow(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom,
+                                             HelpCom, LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl,
+                                             KazariPic, ShpKazari},
+                              state, screenHeightTwips, [this] {
+                                  ++startStoryCalls;
+                                  if (onStartStory)
+                                      onStartStory();
+                              });
     }
     void Form_Unload(std::int16_t&) override {}
 };

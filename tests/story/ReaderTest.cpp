@@ -7,7 +7,7 @@ using Reader = StoryFixture;
 
 TEST_F(Reader, StartStoryOpensTheOpeningAndKeepsTheOldText) {
     script("opn.dat", {"一行目"});
-    state.LineHistory.back() = "old";
+    state.shownLines.back() = "old";
     state.Score = 300;
     ScrLBl.setCaption("☆");
     story().StartStory();
@@ -65,7 +65,7 @@ TEST_F(Reader, AnEmptyOpeningRestartsForEverAndShowsNothing) {
     for (int i = 0; i < 50; ++i)
         read();
     EXPECT_EQ(LBl.caption(), "Label1"); // never set
-    EXPECT_EQ(state.LineHistory, LineHistory{});
+    EXPECT_EQ(state.shownLines, LineHistory{});
     EXPECT_EQ(files.openCount(), 1);
 }
 

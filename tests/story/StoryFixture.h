@@ -37,7 +37,7 @@ protected:
         QstHscl.setScrollHandler([this] { story().QstHscl_Scroll(); });
         QstHscl.setValue(10);
         LBlHscl.setValue(1500);
-        state.DataDir = dir.path() + '/';
+        dataDir = dir.path() + '/';
     }
 
     // Writes a script in code page 932 with CR LF line ends.
@@ -55,7 +55,7 @@ protected:
         if (!m_story)
             m_story.emplace(StoryControls{LBl, QstLbl, QstPic, QstShp, ScrLBl, LBlTim, QstTim,
                                           LBlHscl, QstHscl},
-                            state, files, random);
+                            state, dataDir, files, random);
         return *m_story;
     }
 
@@ -65,7 +65,7 @@ protected:
             story().LBlTim_Timer();
     }
 
-    QString newest() const { return state.LineHistory.back(); }
+    QString newest() const { return state.shownLines.back(); }
     bool inQuestion() const { return QstTim.isEnabled() && !LBlTim.isEnabled(); }
     QString openFileName() const {
         return files.isOpen(state.ScriptFileNo) ? files.path(state.ScriptFileNo).section('/', -1)
@@ -87,6 +87,7 @@ protected:
     ScrollBar LBlHscl{form};
     ScrollBar QstHscl{form};
     StoryState state;
+    QString dataDir;
     SequentialFiles files;
     SequenceRandom random;
 
