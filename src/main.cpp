@@ -3,7 +3,6 @@
 #include "platform/Mci.h"
 #include "platform/MixerStream.h"
 #include "platform/RandomSource.h"
-#include "platform/RuntimeError.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
@@ -16,11 +15,9 @@ int main(int argc, char** argv) {
     hanashi::Fom fom(hanashi::systemServices(random, *mci));
     hanashi::Application::setShutdownHook([&fom] { fom.stopMusicForExit(); });
     fom.setOnFirstFrame(hanashi::releaseBackgroundLoads);
-    try {
+    fom.dispatch([&fom] {
         fom.Form_Load();
         fom.showCoveringScreen();
-    } catch (const hanashi::RuntimeError& error) {
-        hanashi::Application::fail(error);
-    }
+    });
     return app.exec();
 }

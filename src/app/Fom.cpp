@@ -28,20 +28,20 @@ std::unique_ptr<Label> makeLabel(Container& c, const char* caption, Label::BackS
 } // namespace
 
 Fom::Fom(const FomServices& services)
-    : BgmTim(true, 10)
+    : BgmTim(*this, true, 10)
     , HelpCom(*this, QStringLiteral("Help"))
     , E("E", std::make_unique<PictureBox>(*this))
     , KazariPic(*this)
     , ShpKazari(KazariPic, Shape::Rectangle)
     , Shp("Shp", std::make_unique<Shape>(KazariPic, Shape::Oval))
-    , KazariTim(true, 100)
+    , KazariTim(*this, true, 100)
     , LBlHscl(*this)
     , QstHscl(*this)
     , QstPic(*this)
     , QstShp(QstPic, Shape::Rectangle)
-    , QstTim(false, 0)
+    , QstTim(*this, false, 0)
     , EndCom(*this, QStringLiteral("End"))
-    , LBlTim(false, 0)
+    , LBlTim(*this, false, 0)
     , ScrLBl(*this, QStringLiteral("Scr"), Label::Transparent)
     , QstHsclLBl(*this, QStringLiteral("LBlHscl"), Label::Transparent)
     , LBlHsclLBl(*this, QStringLiteral("LBlHscl"), Label::Transparent)
@@ -209,14 +209,10 @@ void Fom::Form_Resize() {
 }
 
 void Fom::Form_Unload(std::int16_t&) {
-    if (m_ended)
-        return;
-    m_ended = true;
+    // The window ends first: no tick, event or second close runs anything of
+    // it again, also where the music takes its time to stop.
+    end();
     stopMusicForExit();
-    // Nothing runs after this: no tick, no story line.
-    for (Timer* timer : {&BgmTim, &KazariTim, &LBlTim, &QstTim})
-        timer->setEnabled(false);
-    Timer::haltAll();
     m_services.endProgram(0);
 }
 

@@ -90,7 +90,6 @@ private:
     Story m_story;
     Decoration m_decoration;
     KeyPreview m_keys;
-    bool m_ended = false;
 };
 
 } // namespace hanashi

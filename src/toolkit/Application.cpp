@@ -2,7 +2,7 @@
 #include "toolkit/Application.h"
 
 #include "platform/RuntimeError.h"
-#include "toolkit/Timer.h"
+#include "toolkit/Form.h"
 
 #include <QMessageBox>
 #include <cstdio>
@@ -86,37 +86,18 @@ Application::Application(int& argc, char** argv)
     setDesktopFileName(QStringLiteral(HANASHI_APP_ID));
 }
 
-bool Application::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const RuntimeError& error) {
-        fail(error);
-    }
-}
-
 void Application::fail(const RuntimeError& error) {
-    static bool failing = false;
-    if (failing)
-        std::_Exit(1);
-    failing = true;
-    // Nothing may tick while the message is up.
-    Timer::haltAll();
+    // The message box runs an event loop of its own; with every window
+    // ended, none of its events reaches the program's code.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* form = dynamic_cast<Form*>(window))
+            form->end();
     if (auto hook = std::exchange(shutdownHook(), nullptr))
         hook();
     std::fprintf(stderr, "hanashi: %s\n", error.message().toLocal8Bit().constData());
     std::fflush(stderr);
     QMessageBox::critical(nullptr, QStringLiteral("hanashi"), error.message());
     std::_Exit(1);
-}
-
-void dispatch(const std::function<void()>& handler) {
-    if (!handler)
-        return;
-    try {
-        handler();
-    } catch (const RuntimeError& error) {
-        Application::fail(error);
-    }
 }
 
 void Application::setShutdownHook(std::function<void()> hook) {

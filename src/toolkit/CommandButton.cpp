@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/CommandButton.h"
 
-#include "toolkit/Application.h"
 #include "toolkit/Container.h"
+#include "toolkit/Form.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -52,7 +52,8 @@ CommandButton::CommandButton(Container& container, const QString& caption)
     : Control(container)
     , m_button(new Widget(*this, caption, container.hostWidget()))
     , m_backColor(RGB(240, 240, 240)) {
-    QObject::connect(m_button, &QPushButton::clicked, [this] { dispatch(m_onClick); });
+    QObject::connect(m_button, &QPushButton::clicked,
+                     [this] { this->container().form().dispatch(m_onClick); });
 }
 
 CommandButton::~CommandButton() {

@@ -10,6 +10,7 @@ class QWidget;
 namespace hanashi {
 
 class Control;
+class Form;
 
 // Something that holds controls and gives them its coordinate system: the
 // window and the picture boxes.
@@ -19,6 +20,9 @@ public:
 
     // The widget that child widgets are parented to.
     virtual QWidget* hostWidget() = 0;
+    // The window the container lies in, whose dispatch runs its controls'
+    // handlers.
+    virtual Form& form() = 0;
 
     const ScaleSpace& scaleSpace() const { return m_space; }
     double ScaleWidth() const { return m_space.scaleWidth(); }

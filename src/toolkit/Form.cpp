@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/Form.h"
 
+#include "platform/RuntimeError.h"
 #include "toolkit/Application.h"
+#include "toolkit/Timer.h"
 
 #include <QCloseEvent>
 #include <QMetaObject>
 #include <QResizeEvent>
+#include <algorithm>
 #include <utility>
 #include <xcb/xcb.h>
 
@@ -16,6 +19,28 @@ Form::Form()
     setAutoFillBackground(true);
     setBackColor(m_backColor);
     space().setMode(ScaleMode::Twips);
+}
+
+void Form::dispatch(const std::function<void()>& handler) {
+    if (m_ended || !handler)
+        return;
+    // Qt's rule: an exception may not pass through its event dispatch or a
+    // signal, so it stops here, before control goes back to Qt.
+    try {
+        handler();
+    } catch (const RuntimeError& error) {
+        Application::fail(error);
+    }
+}
+
+void Form::end() {
+    m_ended = true;
+    for (Timer* timer : m_timers)
+        timer->sync();
+}
+
+void Form::detach(Timer* timer) {
+    m_timers.erase(std::remove(m_timers.begin(), m_timers.end(), timer), m_timers.end());
 }
 
 void Form::setScale(double left, double top, double width, double height) {
@@ -39,8 +64,12 @@ void Form::paintEvent(QPaintEvent* event) {
     // The window and its children are painted in one pass and flushed to
     // the display at its end; a queued call runs after that.
     if (m_onFirstFrame)
-        QMetaObject::invokeMethod(this, std::exchange(m_onFirstFrame, nullptr),
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, onFirstFrame = std::exchange(m_onFirstFrame, nullptr)] {
+                dispatch(onFirstFrame);
+            },
+            Qt::QueuedConnection);
 }
 
 bool Form::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {

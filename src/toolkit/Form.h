@@ -6,8 +6,11 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace hanashi {
+
+class Timer;
 
 // A top-level window whose client area is a container with a scale of its
 // own: 1/1440 inch until the code sets another. Subclasses get the load,
@@ -17,6 +20,21 @@ public:
     Form();
 
     QWidget* hostWidget() override { return this; }
+    Form& form() override { return *this; }
+
+    // Runs a handler of this window where control enters the program's code:
+    // every event, tick and paint of the window's controls comes through
+    // here, and start-up too. It is the one place that catches a run-time
+    // error: the error is reported and the program ends (Application::fail).
+    // Once the window has ended, it runs nothing.
+    void dispatch(const std::function<void()>& handler);
+
+    // Ends the window for good: its timers stop, and from now on dispatch
+    // drops every handler, so no tick, click, key or resize reaches the
+    // program's code again, not even while an error's message box runs its
+    // own event loop.
+    void end();
+    bool hasEnded() const { return m_ended; }
 
     void setScale(double left, double top, double width, double height);
     Colour backColor() const { return m_backColor; }
@@ -42,8 +60,14 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    friend class Timer;
+    void attach(Timer* timer) { m_timers.push_back(timer); }
+    void detach(Timer* timer);
+
     Colour m_backColor;
     std::function<void()> m_onFirstFrame;
+    std::vector<Timer*> m_timers;
+    bool m_ended = false;
 };
 
 } // namespace hanashi

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/KeyPreview.h"
 
-#include "toolkit/Application.h"
+#include "toolkit/Form.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -9,7 +9,7 @@
 
 namespace hanashi {
 
-KeyPreview::KeyPreview(QWidget& window)
+KeyPreview::KeyPreview(Form& window)
     : m_window(window) {
     // Before any widget's own filters and handlers; the filter goes with
     // this object.
@@ -29,7 +29,7 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (key->isAutoRepeat())
         return false;
     bool used = false;
-    dispatch([&] { used = m_handler(key->key(), key->modifiers()); });
+    m_window.dispatch([&] { used = m_handler(key->key(), key->modifiers()); });
     return used;
 }
 

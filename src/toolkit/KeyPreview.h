@@ -4,9 +4,9 @@
 #include <QObject>
 #include <functional>
 
-class QWidget;
-
 namespace hanashi {
+
+class Form;
 
 // Shows the window a key before the control with the focus gets it, wherever
 // in the window the focus is, so that a key can mean one thing in the whole
@@ -19,7 +19,7 @@ public:
     // modifiers; returns true when it used the key.
     using Handler = std::function<bool(int key, Qt::KeyboardModifiers modifiers)>;
 
-    explicit KeyPreview(QWidget& window);
+    explicit KeyPreview(Form& window);
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
@@ -27,7 +27,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget& m_window;
+    Form& m_window;
     Handler m_handler;
 };
 

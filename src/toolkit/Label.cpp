@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/Label.h"
 
-#include "toolkit/Application.h"
 #include "toolkit/Container.h"
+#include "toolkit/Form.h"
 #include "toolkit/UiFont.h"
 
 #include <QLabel>
@@ -154,17 +154,17 @@ QLabel* Label::widget() const {
 
 void Label::mouseDown(std::int16_t button, std::int16_t shift, float x, float y) {
     if (m_onMouseDown)
-        dispatch([&] { m_onMouseDown(m_index, button, shift, x, y); });
+        container().form().dispatch([&] { m_onMouseDown(m_index, button, shift, x, y); });
 }
 
 void Label::mouseUp(std::int16_t button, std::int16_t shift, float x, float y) {
     if (m_onMouseUp)
-        dispatch([&] { m_onMouseUp(m_index, button, shift, x, y); });
+        container().form().dispatch([&] { m_onMouseUp(m_index, button, shift, x, y); });
 }
 
 void Label::click() {
     if (m_onClick)
-        dispatch([&] { m_onClick(m_index); });
+        container().form().dispatch([&] { m_onClick(m_index); });
 }
 
 void Label::applyGeometry(const QRect& pixels) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
 
+#include "toolkit/Form.h"
 #include "toolkit/Shape.h"
 
 #include <QPainter>
@@ -21,7 +22,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        m_owner.paintOn(painter);
+        // A picture whose rows failed to load throws on its first draw.
+        m_owner.form().dispatch([&] { m_owner.paintOn(painter); });
     }
 
 private:

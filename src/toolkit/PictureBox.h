@@ -30,6 +30,7 @@ public:
     std::int16_t index() const { return m_index; }
 
     QWidget* hostWidget() override;
+    Form& form() override { return container().form(); }
 
     // Scale: a user scale, or pixels (the inner size, origin top-left).
     void setScale(double left, double top, double width, double height);

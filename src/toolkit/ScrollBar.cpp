@@ -2,8 +2,8 @@
 #include "toolkit/ScrollBar.h"
 
 #include "platform/RuntimeError.h"
-#include "toolkit/Application.h"
 #include "toolkit/Container.h"
+#include "toolkit/Form.h"
 
 #include <QScrollBar>
 
@@ -23,8 +23,10 @@ ScrollBar::ScrollBar(Container& container)
     // Qt's bars leave the focus to the view they scroll; this one is a
     // control of its own, reached by Tab and moved with the arrow keys.
     m_bar->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(m_bar, &QScrollBar::valueChanged, [this] { dispatch(m_onChange); });
-    QObject::connect(m_bar, &QScrollBar::sliderMoved, [this] { dispatch(m_onScroll); });
+    QObject::connect(m_bar, &QScrollBar::valueChanged,
+                     [this] { this->container().form().dispatch(m_onChange); });
+    QObject::connect(m_bar, &QScrollBar::sliderMoved,
+                     [this] { this->container().form().dispatch(m_onScroll); });
 }
 
 ScrollBar::~ScrollBar() {

@@ -1,26 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/Timer.h"
 
-#include "toolkit/Application.h"
+#include "toolkit/Form.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace hanashi {
 
-namespace {
-
-bool s_halted = false;
-
-} // namespace
-
-Timer::Timer(bool enabled, int interval)
-    : m_enabled(enabled)
+Timer::Timer(Form& form, bool enabled, int interval)
+    : m_form(form)
+    , m_enabled(enabled)
     , m_interval(interval) {
+    form.attach(this);
     // Coarse timers may be 5 % late; the question countdown steps in 1 ms.
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { fire(); });
     sync();
+}
+
+Timer::~Timer() {
+    m_form.detach(this);
 }
 
 void Timer::setEnabled(bool enabled) {
@@ -40,12 +40,11 @@ void Timer::setInterval(int milliseconds) {
 void Timer::fire() {
     if (m_sleeping)
         wake();
-    if (!s_halted)
-        dispatch(m_handler);
+    m_form.dispatch(m_handler);
 }
 
 void Timer::sleepFor(std::chrono::milliseconds span) {
-    if (s_halted || !m_enabled || m_interval <= 0 || span.count() <= m_interval)
+    if (m_form.hasEnded() || !m_enabled || m_interval <= 0 || span.count() <= m_interval)
         return;
     m_sleeping = true;
     if (span == std::chrono::milliseconds::max())
@@ -65,25 +64,13 @@ void Timer::wake() {
 
 void Timer::sync() {
     m_sleeping = false;
-    if (s_halted || !m_enabled || m_interval <= 0) {
+    if (m_form.hasEnded() || !m_enabled || m_interval <= 0) {
         m_timer.stop();
         return;
     }
     // QTimer::start restarts the countdown, also with a new interval.
     if (!m_timer.isActive() || m_timer.interval() != m_interval)
         m_timer.start(m_interval);
-}
-
-void Timer::haltAll() {
-    s_halted = true;
-}
-
-void Timer::resumeAllForTests() {
-    s_halted = false;
-}
-
-bool Timer::halted() {
-    return s_halted;
 }
 
 } // namespace hanashi

@@ -7,14 +7,20 @@
 
 namespace hanashi {
 
+class Form;
+
 // A timer that fires only while it is enabled with an interval above 0 (a bare
 // QTimer fires continuously at 0 ms and calls itself active when negative).
 // Changing the interval of a running timer keeps it running with the new
 // interval, counted from the change. Ticks come one at a time on the GUI
-// thread; missed ticks are not made up.
+// thread; missed ticks are not made up. It belongs to a window: its ticks run
+// through the window's dispatch, and it stops for good when the window ends.
 class Timer {
 public:
-    explicit Timer(bool enabled = false, int interval = 0);
+    explicit Timer(Form& form, bool enabled = false, int interval = 0);
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
 
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
@@ -25,7 +31,7 @@ public:
     bool isTicking() const { return m_timer.isActive(); }
 
     void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
-    // Runs the tick handler as a tick would.
+    // Runs the tick handler as a tick would: through the window's dispatch.
     void fire();
 
     // Lets the next tick come span from now instead of one interval, for a
@@ -38,17 +44,13 @@ public:
     // What the running countdown was started with, in ms.
     int currentWait() const { return m_timer.interval(); }
 
-    // Stops every timer of the program for good: after a fatal error or at the
-    // end, no tick may run any more code.
-    static void haltAll();
-    static bool halted();
-    // Lifts the halt again. The program itself never does: only a test of the
-    // end goes on in the same process afterwards.
-    static void resumeAllForTests();
-
 private:
+    friend class Form;
+    // Starts or stops the countdown as the window, the enabled flag and the
+    // interval say.
     void sync();
 
+    Form& m_form;
     QTimer m_timer;
     std::function<void()> m_handler;
     bool m_enabled = false;

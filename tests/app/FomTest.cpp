@@ -81,11 +81,7 @@ private:
     std::optional<Fom> m_fom;
 };
 
-// Every test leaves the timers able to tick again for the next one.
-class App : public ::testing::Test {
-protected:
-    void TearDown() override { Timer::resumeAllForTests(); }
-};
+class App : public ::testing::Test {};
 
 } // namespace
 

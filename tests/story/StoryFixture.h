@@ -82,8 +82,8 @@ protected:
     PictureBox QstPic{form};
     Shape QstShp;
     Label ScrLBl{form, "Scr", Label::Transparent};
-    Timer LBlTim{false, 0};
-    Timer QstTim{false, 0};
+    Timer LBlTim{form, false, 0};
+    Timer QstTim{form, false, 0};
     ScrollBar LBlHscl{form};
     ScrollBar QstHscl{form};
     StoryState state;

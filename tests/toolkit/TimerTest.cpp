@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/Timer.h"
 
+#include "support/TestForm.h"
+#include "toolkit/CommandButton.h"
+
+#include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
-using hanashi::Timer;
+using namespace hanashi;
 
 // Plain QTimer fires continuously at 0 ms and reports itself active when
 // negative; the game's timers must do neither.
@@ -18,7 +23,8 @@ TEST(Timer, TicksOnlyWhenEnabledWithAPositiveInterval) {
         {false, 10, false}, {true, 10, true}, {true, 1, true},
     };
     for (const Case& c : cases) {
-        Timer timer(c.enabled, c.interval);
+        TestForm form;
+        Timer timer(form, c.enabled, c.interval);
         EXPECT_EQ(timer.isTicking(), c.ticking) << c.enabled << " " << c.interval;
         EXPECT_EQ(timer.isEnabled(), c.enabled);
         EXPECT_EQ(timer.interval(), c.interval);
@@ -26,7 +32,8 @@ TEST(Timer, TicksOnlyWhenEnabledWithAPositiveInterval) {
 }
 
 TEST(Timer, IntervalChangesKeepTheRunningStateAndEnabledStateKeepsTheInterval) {
-    Timer timer(false, 0);
+    TestForm form;
+    Timer timer(form, false, 0);
     timer.setInterval(1500);
     EXPECT_FALSE(timer.isTicking()); // an interval alone never starts it
     timer.setEnabled(true);
@@ -45,7 +52,8 @@ TEST(Timer, IntervalChangesKeepTheRunningStateAndEnabledStateKeepsTheInterval) {
 }
 
 TEST(Timer, FireRunsTheHandler) {
-    Timer timer(true, 10);
+    TestForm form;
+    Timer timer(form, true, 10);
     int ticks = 0;
     timer.setHandler([&] { ++ticks; });
     timer.fire();
@@ -53,12 +61,36 @@ TEST(Timer, FireRunsTheHandler) {
     EXPECT_EQ(ticks, 2);
 }
 
+// Once its window has ended, nothing restarts a timer and a tick that was
+// already on its way runs nothing; the window's other controls are as dead.
+TEST(Timer, AnEndedWindowsTimersAndControlsRunNothing) {
+    TestForm form;
+    Timer timer(form, true, 10);
+    CommandButton button(form, QStringLiteral("End"));
+    int runs = 0;
+    timer.setHandler([&] { ++runs; });
+    button.setClickHandler([&] { ++runs; });
+    button.Move(0, 0, 1000, 500);
+    form.end();
+    EXPECT_FALSE(timer.isTicking());
+    timer.setEnabled(false);
+    timer.setEnabled(true);
+    timer.setInterval(20);
+    timer.sleepFor(std::chrono::milliseconds(4000));
+    timer.wake();
+    EXPECT_FALSE(timer.isTicking());
+    timer.fire();
+    QTest::mouseClick(button.widget(), Qt::LeftButton);
+    EXPECT_EQ(runs, 0);
+}
+
 // A sleeping timer stays enabled with its interval; its one long countdown
 // ends in a tick, or early in wake(), and the ticks after it come at the
 // interval again. Spans no longer than the interval change nothing.
 TEST(Timer, SleepsForASpanOrUntilWokenAndThenTicksAtItsIntervalAgain) {
     using std::chrono::milliseconds;
-    Timer timer(true, 10);
+    TestForm form;
+    Timer timer(form, true, 10);
     int ticks = 0;
     timer.setHandler([&] { ++ticks; });
     timer.sleepFor(milliseconds(10));
