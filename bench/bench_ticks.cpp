@@ -90,7 +90,6 @@ struct Game {
         QCoreApplication::processEvents();
     }
 
-    Story& story() { return fom.storyEngine(); }
     bool inQuestion() const { return fom.QstTim.isEnabled(); }
 };
 
@@ -98,12 +97,12 @@ Game* game = nullptr;
 
 void leaveQuestion() {
     if (game->inQuestion())
-        game->story().QstLbl_Click(0);
+        game->fom.QstLbl(0).click();
 }
 
 void enterQuestion(benchmark::State& state) {
     for (int i = 0; i < 10000 && !game->inQuestion(); ++i)
-        game->story().LBlTim_Timer();
+        game->fom.LBlTim.fire();
     if (!game->inQuestion())
         state.SkipWithError("the story asked no question");
 }
@@ -116,13 +115,13 @@ void readerTicks(benchmark::State& state, bool repaint) {
     PaintCounter counter(label);
     long questions = 0;
     for (auto _ : state) {
-        game->story().LBlTim_Timer();
+        game->fom.LBlTim.fire();
         if (repaint)
             label->repaint();
         if (game->inQuestion()) {
             state.PauseTiming();
             ++questions;
-            game->story().QstLbl_Click(0);
+            game->fom.QstLbl(0).click();
             state.ResumeTiming();
         }
     }
@@ -149,7 +148,7 @@ void questionTicks(benchmark::State& state, bool repaint) {
     QWidget* box = game->fom.QstPic.hostWidget();
     PaintCounter counter(box);
     for (auto _ : state) {
-        game->story().QstTim_Timer();
+        game->fom.QstTim.fire();
         if (repaint)
             box->repaint();
         if (countdown.width() >= 49) {
@@ -187,7 +186,7 @@ void decorationTicks(benchmark::State& state, Repaint repaint, bool stretch) {
     for (auto _ : state) {
         if (stretch)
             game->random.arm();
-        game->fom.decoration().KazariTim_Timer();
+        game->fom.KazariTim.fire();
         if (repaint == Repaint::Render)
             benchmark::DoNotOptimize(box.render());
         else if (repaint == Repaint::Widget)

@@ -72,11 +72,6 @@ public:
     StoryState story;
     LayoutState layout;
 
-    MusicModule& music() { return m_music; }
-    Story& storyEngine() { return m_story; }
-    Decoration& decoration() { return m_decoration; }
-    SequentialFiles& files() { return m_files; }
-
     inline static const QString HelpPageName = QStringLiteral("最初にお読み下さい.html");
 
 private:

@@ -30,9 +30,6 @@ public:
     // it has stopped while the music is meant to loop, it starts it over.
     void BgmTim_Timer();
 
-    // -1 while the music is to loop, 0 otherwise; 0 at start.
-    std::int16_t MusicLoopOn() const { return m_musicLoopOn; }
-
     // How long the watchdog's next tick can wait without missing anything
     // it would act on: forever while the music is not meant to loop or
     // nothing is open, else as long as the device is sure to keep playing.
@@ -44,6 +41,7 @@ private:
     void sent();
 
     Mci& m_mci;
+    // The loop flag: -1 while the music is to loop, 0 otherwise.
     std::int16_t m_musicLoopOn = 0;
     std::function<void()> m_onCommand;
 };

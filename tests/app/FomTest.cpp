@@ -140,9 +140,13 @@ TEST_F(App, StartUpOpensTheMusicBeforeAnyControlIsSetUp) {
         (QStringList{"close MIDI notify", "open \"" + tune + "\" alias MIDI", "play MIDI notify"}));
     EXPECT_EQ(answerLabelsAtSend, (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(firstPictureAtSend, (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(w.music().MusicLoopOn(), -1);
     EXPECT_EQ(game.random.seeds(), 1);
     EXPECT_EQ(game.random.draws(), 0);
+    // The music is meant to loop: the watchdog starts it over once it stops.
+    game.mci.statusReply = QStringLiteral("stopped");
+    w.BgmTim.fire();
+    EXPECT_EQ(game.mci.commands.mid(game.mci.commands.size() - 2),
+              (QStringList{"seek MIDI to start", "play MIDI from 0"}));
 }
 
 TEST_F(App, StartUpLoadsTheArraysAndTheTenPicturesInOrder) {
@@ -207,7 +211,7 @@ TEST_F(App, AResizeDuringTheStoryStartsItOverKeepingTheTextOnScreen) {
     Fom& w = game.started();
     game.readLines(1);
     ASSERT_TRUE(game.inQuestion());
-    w.storyEngine().QstLbl_Click(0);
+    w.QstLbl(0).click();
     game.readLines(2);
     ASSERT_NE(w.story.Score, 0);
     const QString shown = w.LBl.caption();
@@ -251,7 +255,6 @@ TEST_F(App, EndStopsAndClosesTheMusicThenEndsWithStatusZeroAndNothingRunsAfter) 
     QTest::mouseClick(w.EndCom.widget(), Qt::LeftButton);
     EXPECT_EQ(game.mci.commands.mid(sentBefore),
               (QStringList{"stop MIDI notify", "close MIDI notify"}));
-    EXPECT_EQ(w.music().MusicLoopOn(), 0);
     EXPECT_EQ(game.endStatuses, (std::vector<int>{0}));
     for (Timer* timer : {&w.BgmTim, &w.KazariTim, &w.LBlTim, &w.QstTim})
         EXPECT_FALSE(timer->isTicking());

@@ -8,7 +8,7 @@ int RecordingMci::sendString(const QString& command, QString* reply, int replyLe
         onSend(command);
     commands.append(command);
     if (reply && command.startsWith(QLatin1String("status")))
-        *reply = QStringLiteral("playing").left(replyLength);
+        *reply = statusReply.left(replyLength);
     return 0;
 }
 
