@@ -14,6 +14,32 @@ int roundEdge(double pixels) {
     return static_cast<int>(std::floor(pixels + 0.5 + 1e-7));
 }
 
+// One axis of the inside: pixels across it, and the extent the code set in
+// its own units.
+double extent(ScaleMode mode, int pixels, double user) {
+    switch (mode) {
+    case ScaleMode::Twips:
+        return pixels * ScaleSpace::TwipsPerPixel;
+    case ScaleMode::Pixels:
+        return pixels;
+    case ScaleMode::User:
+        break;
+    }
+    return user;
+}
+
+double pixelsPerUnit(ScaleMode mode, int pixels, double user) {
+    switch (mode) {
+    case ScaleMode::Twips:
+        return 1.0 / ScaleSpace::TwipsPerPixel;
+    case ScaleMode::Pixels:
+        return 1.0;
+    case ScaleMode::User:
+        break;
+    }
+    return user == 0 ? 0.0 : pixels / user;
+}
+
 } // namespace
 
 void ScaleSpace::setMode(ScaleMode mode) {
@@ -37,51 +63,19 @@ double ScaleSpace::scaleTop() const {
 }
 
 double ScaleSpace::scaleWidth() const {
-    switch (m_mode) {
-    case ScaleMode::Twips:
-        return m_pixels.width() * TwipsPerPixel;
-    case ScaleMode::Pixels:
-        return m_pixels.width();
-    case ScaleMode::User:
-        break;
-    }
-    return m_width;
+    return extent(m_mode, m_pixels.width(), m_width);
 }
 
 double ScaleSpace::scaleHeight() const {
-    switch (m_mode) {
-    case ScaleMode::Twips:
-        return m_pixels.height() * TwipsPerPixel;
-    case ScaleMode::Pixels:
-        return m_pixels.height();
-    case ScaleMode::User:
-        break;
-    }
-    return m_height;
+    return extent(m_mode, m_pixels.height(), m_height);
 }
 
 double ScaleSpace::pixelsPerUnitX() const {
-    switch (m_mode) {
-    case ScaleMode::Twips:
-        return 1.0 / TwipsPerPixel;
-    case ScaleMode::Pixels:
-        return 1.0;
-    case ScaleMode::User:
-        break;
-    }
-    return m_width == 0 ? 0.0 : m_pixels.width() / m_width;
+    return pixelsPerUnit(m_mode, m_pixels.width(), m_width);
 }
 
 double ScaleSpace::pixelsPerUnitY() const {
-    switch (m_mode) {
-    case ScaleMode::Twips:
-        return 1.0 / TwipsPerPixel;
-    case ScaleMode::Pixels:
-        return 1.0;
-    case ScaleMode::User:
-        break;
-    }
-    return m_height == 0 ? 0.0 : m_pixels.height() / m_height;
+    return pixelsPerUnit(m_mode, m_pixels.height(), m_height);
 }
 
 int ScaleSpace::toPixelX(double x) const {
