@@ -41,7 +41,7 @@ public:
     }
 };
 
-TEST(MusicModule, eachProcedureSendsExactlyItsCommandsWithoutReply) {
+TEST(MusicModule, EachProcedureSendsExactlyItsCommandsWithoutReply) {
     const QString path = QStringLiteral("/home/日本語/dat/bgm.mid");
     const struct {
         const char* name;
@@ -84,7 +84,7 @@ TEST(MusicModule, eachProcedureSendsExactlyItsCommandsWithoutReply) {
     }
 }
 
-TEST(MusicModule, watchdogRestartsOnlyOnAStoppedReplyWhileLooping) {
+TEST(MusicModule, WatchdogRestartsOnlyOnAStoppedReplyWhileLooping) {
     const QStringList restart = {"status MIDI mode", "seek MIDI to start", "play MIDI from 0"};
     const QStringList nothing = {"status MIDI mode"};
     const struct {
@@ -127,7 +127,7 @@ TEST(MusicModule, watchdogRestartsOnlyOnAStoppedReplyWhileLooping) {
     }
 }
 
-TEST(MusicModule, eachTickQueriesWithAFreshBuffer) {
+TEST(MusicModule, EachTickQueriesWithAFreshBuffer) {
     RecordingMci mci;
     MusicModule music(mci);
     mci.statusReply = QStringLiteral("playing");
@@ -141,7 +141,7 @@ TEST(MusicModule, eachTickQueriesWithAFreshBuffer) {
 
 // Against the interpreter: the states of the music as the game goes through
 // them, and what the watchdog does in each.
-TEST(MusicModule, loopsThroughTheInterpreterOnlyWhilePlayingIsWanted) {
+TEST(MusicModule, LoopsThroughTheInterpreterOnlyWhilePlayingIsWanted) {
     auto owned = std::make_unique<FakeMidiEngine>();
     FakeMidiEngine& engine = *owned;
     MciInterpreter mci(std::move(owned));
@@ -172,7 +172,7 @@ TEST(MusicModule, loopsThroughTheInterpreterOnlyWhilePlayingIsWanted) {
 // The watchdog may sleep while no tick of it could act: while the music is
 // not meant to loop, while nothing is open, or as long as the device is
 // sure to play on. Every procedure tells the window, which wakes it.
-TEST(MusicModule, tellsHowLongTheWatchdogMaySleepAndWhenToWakeIt) {
+TEST(MusicModule, TellsHowLongTheWatchdogMaySleepAndWhenToWakeIt) {
     using std::chrono::milliseconds;
     auto owned = std::make_unique<FakeMidiEngine>();
     FakeMidiEngine& engine = *owned;
@@ -197,7 +197,7 @@ TEST(MusicModule, tellsHowLongTheWatchdogMaySleepAndWhenToWakeIt) {
     EXPECT_EQ(commands, 5);
 }
 
-TEST(MusicModule, openingTwiceLeavesOneDeviceForTheSecondPath) {
+TEST(MusicModule, OpeningTwiceLeavesOneDeviceForTheSecondPath) {
     auto owned = std::make_unique<FakeMidiEngine>();
     FakeMidiEngine& engine = *owned;
     MciInterpreter mci(std::move(owned));
