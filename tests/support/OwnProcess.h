@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QStringList>
+#include <chrono>
+#include <functional>
+
+namespace hanashi {
+
+// What this process holds, as /proc/self tells it: for tests that check
+// that something let go of all it took, and for waiting on what other
+// threads do in their own time.
+namespace OwnProcess {
+
+// The threads running now.
+int threads();
+// Where each open descriptor leads: a path, or "socket:[...]", "pipe:[...]".
+QStringList openFiles();
+// Whether some descriptor leads to path (both resolved to the real file).
+bool holdsOpen(const QString& path);
+
+// Asks done again and again until it holds, for at most limit; whether it
+// came to hold. For waiting on other threads, never for measuring time.
+bool waitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+} // namespace OwnProcess
+
+} // namespace hanashi
