@@ -4,8 +4,8 @@
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 // and read the medians.
 #include "music/MusicModule.h"
-#include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,15 +24,26 @@ QString tunePath() {
     return QDir::cleanPath(QDir(root).filePath(QStringLiteral("dat/bgm.mid")));
 }
 
-std::unique_ptr<MciInterpreter> offlineMci() {
-    FluidMidiEngine::Options options;
-    options.output = FluidMidiEngine::Output::Offline;
-    return std::make_unique<MciInterpreter>(std::make_unique<FluidMidiEngine>(options));
-}
+// The game's interpreter over the FluidSynth engine, rendering offline; the
+// engine shows the device it opened, to be rendered here.
+struct OfflineMusic {
+    WatchedFluidEngine* engine;
+    MciInterpreter mci;
 
-FluidMidiDevice* fluidDevice(MciInterpreter& mci) {
-    return dynamic_cast<FluidMidiDevice*>(mci.device(QStringLiteral("MIDI")));
-}
+    OfflineMusic()
+        : OfflineMusic(std::make_unique<WatchedFluidEngine>([] {
+            FluidMidiEngine::Options options;
+            options.output = FluidMidiEngine::Output::Offline;
+            return options;
+        }())) {}
+
+    FluidMidiDevice* device() const { return engine->device(); }
+
+private:
+    explicit OfflineMusic(std::unique_ptr<WatchedFluidEngine> watched)
+        : engine(watched.get())
+        , mci(std::move(watched)) {}
+};
 
 void renderSeconds(FluidMidiDevice& device, double seconds) {
     constexpr int block = 512; // one period of the live driver
@@ -52,11 +63,11 @@ double processCpuSeconds() {
 
 // The common tick: the piece is playing, the query answers "playing".
 void BM_WatchdogTick(benchmark::State& state) {
-    auto mci = offlineMci();
-    MusicModule music(*mci);
+    OfflineMusic offline;
+    MusicModule music(offline.mci);
     music.OpenMusic(tunePath());
     music.PlayMusic();
-    FluidMidiDevice* device = fluidDevice(*mci);
+    FluidMidiDevice* device = offline.device();
     if (!device) {
         state.SkipWithError("the tune did not open");
         return;
@@ -70,12 +81,12 @@ BENCHMARK(BM_WatchdogTick);
 // Close and open again, as OpenMusic does, with TimGM6mb; offline, so the
 // audio driver's own start (a few ms with pulseaudio) is not included.
 void BM_OpenMusic(benchmark::State& state) {
-    auto mci = offlineMci();
-    MusicModule music(*mci);
+    OfflineMusic offline;
+    MusicModule music(offline.mci);
     const QString path = tunePath();
     for (auto _ : state)
         music.OpenMusic(path);
-    if (!fluidDevice(*mci))
+    if (!offline.device())
         state.SkipWithError("the tune did not open");
 }
 BENCHMARK(BM_OpenMusic)->Unit(benchmark::kMillisecond);
@@ -87,11 +98,11 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
     double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto mci = offlineMci();
-        MusicModule music(*mci);
+        OfflineMusic offline;
+        MusicModule music(offline.mci);
         music.OpenMusic(tunePath());
         music.PlayMusic();
-        FluidMidiDevice* device = fluidDevice(*mci);
+        FluidMidiDevice* device = offline.device();
         state.ResumeTiming();
         if (!device) {
             state.SkipWithError("the tune did not open");

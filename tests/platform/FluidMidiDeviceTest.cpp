@@ -3,6 +3,8 @@
 #include "platform/MciInterpreter.h"
 #include "platform/MidiFileInfo.h"
 #include "support/FakeMidiFiles.h"
+#include "support/OwnProcess.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -224,7 +226,9 @@ TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
 // Through the command strings, as the watchdog sees it: the mode turns to
 // stopped within one tick of the piece's end, and a rewind plays it again.
 TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
-    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()));
+    auto owned = std::make_unique<WatchedFluidEngine>(offline());
+    WatchedFluidEngine& engine = *owned;
+    MciInterpreter mci(std::move(owned));
     const auto send = [&mci](const char* command) {
         return mci.sendString(QString::fromUtf8(command), nullptr, 0);
     };
@@ -237,7 +241,8 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
                                  QStringLiteral("\" alias MIDI"),
                              nullptr, 0),
               0);
-    auto& device = dynamic_cast<FluidMidiDevice&>(*mci.device(QStringLiteral("MIDI")));
+    ASSERT_NE(engine.device(), nullptr);
+    FluidMidiDevice& device = *engine.device();
     EXPECT_EQ(mode(), "stopped");
     ASSERT_EQ(send("play MIDI notify"), 0);
 
@@ -272,10 +277,12 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
 // The game's own start-up on the real synthesiser, loading on a worker: the
 // play sent during the load reaches the device, which sounds from the start.
 TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
+    auto owned = std::make_unique<WatchedFluidEngine>(offline());
+    WatchedFluidEngine& engine = *owned;
     // The load is waited for as long as it takes: under the sanitizers it
     // takes longer than the game would wait.
-    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()),
-                       MciInterpreter::Opening::InBackground, std::chrono::seconds(60));
+    MciInterpreter mci(std::move(owned), MciInterpreter::Opening::InBackground,
+                       std::chrono::seconds(60));
     ASSERT_EQ(mci.sendString(QStringLiteral("open \"") + FakeMidiFiles::bundledTunePath() +
                                  QStringLiteral("\" alias MIDI"),
                              nullptr, 0),
@@ -285,14 +292,19 @@ TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
     ASSERT_EQ(mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15), 0);
     EXPECT_EQ(reply, "playing"); // loading or loaded, the answer is the same
 
-    mci.finishLoading();
-    auto* device = dynamic_cast<FluidMidiDevice*>(mci.device(QStringLiteral("MIDI")));
+    // Once the load is done, the next command takes the device over and
+    // carries out the play.
+    FluidMidiDevice* device = engine.waitForDevice(std::chrono::seconds(60));
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->mode(), MidiDevice::Mode::Playing);
+    EXPECT_TRUE(OwnProcess::waitUntil([&] {
+        mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15);
+        return device->mode() == MidiDevice::Mode::Playing;
+    }));
+    EXPECT_EQ(reply, "playing");
     EXPECT_GT(render(*device, 2.0).rms, 0.01);
     EXPECT_NEAR(device->currentTick(), 2 * 72 * 480 / 60, 12);
     EXPECT_EQ(mci.sendString(QStringLiteral("close MIDI"), nullptr, 0), 0);
-    EXPECT_EQ(mci.deviceCount(), 0);
+    EXPECT_EQ(engine.liveDevices(), 0);
 }
 
 TEST(FluidMidiDevice, stopSilencesEveryNoteAtOnceAndKeepsThePosition) {
