@@ -143,8 +143,6 @@ FluidMidiDevice::create(const QByteArray& midiFile, const MidiFileInfo& info, co
         if (!device->hasAudioDriver())
             return nullptr;
     }
-    // Only a device that opened reports its teardown.
-    device->m_teardownObserver = setup.teardownObserver;
     return device;
 }
 
@@ -201,8 +199,6 @@ FluidMidiDevice::~FluidMidiDevice() {
     if (m_player) {
         fluid_player_stop(m_player);
         fluid_synth_all_sounds_off(m_synth, -1);
-        if (m_teardownObserver)
-            m_teardownObserver("player stopped");
     }
     // Then the audio output, first of all to go, and only after it the player,
     // the synthesiser and the settings. Joining the audio thread usually
@@ -215,33 +211,17 @@ FluidMidiDevice::~FluidMidiDevice() {
     const bool driverWasOpen = hasAudioDriver();
     auto release = std::make_shared<std::packaged_task<void()>>(
         [driver = m_driver, output = std::move(m_output), player = m_player, synth = m_synth,
-         settings = m_settings, soundFontFile = std::move(m_soundFontFile),
-         observer = m_teardownObserver]() mutable {
-            const auto done = [&observer](const char* name) {
-                if (observer)
-                    observer(name);
-            };
+         settings = m_settings, soundFontFile = std::move(m_soundFontFile)]() mutable {
             // Either output joins its thread here; after that nothing renders.
-            if (driver) {
+            if (driver)
                 delete_fluid_audio_driver(driver);
-                done("driver deleted");
-            }
-            if (output) {
-                output.reset();
-                done("driver deleted");
-            }
-            if (player) {
+            output.reset();
+            if (player)
                 delete_fluid_player(player);
-                done("player deleted");
-            }
-            if (synth) {
+            if (synth)
                 delete_fluid_synth(synth);
-                done("synth deleted");
-            }
-            if (settings) {
+            if (settings)
                 delete_fluid_settings(settings);
-                done("settings deleted");
-            }
             soundFontFile.reset();
         });
     m_driver = nullptr;

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -41,8 +40,6 @@ public:
         // opens, for instance where the "file" driver writes.
         std::vector<std::pair<std::string, std::string>> driverSettings;
         float gain = 1.0F;
-        // Told each teardown step as it happens; for tests.
-        std::function<void(const char* step)> teardownObserver;
     };
 
     // The piece is given as the file's bytes, already checked, with what the
@@ -93,7 +90,6 @@ private:
     // At most one of the two renders: FluidSynth's driver or our own.
     _fluid_audio_driver_t* m_driver = nullptr;
     std::unique_ptr<PulseOutput> m_output;
-    std::function<void(const char*)> m_teardownObserver;
     QString m_soundFont;
     // Read by the synthesiser until it is deleted.
     std::shared_ptr<PlainFile> m_soundFontFile;

@@ -4,6 +4,8 @@
 #include "platform/MidiFileInfo.h"
 #include "platform/PulseOutput.h"
 #include "support/FakeMidiFiles.h"
+#include "support/FluidCalls.h"
+#include "support/OwnProcess.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,7 +16,6 @@
 #include <functional>
 #include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -192,19 +193,15 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
 }
 
 // The server dies in the middle of the piece: the output fails and falls
-// silent, and the device still closes, promptly and in order.
+// silent, and the device still closes, promptly and in order, and lets go of
+// every thread and descriptor it took.
 TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
-    std::mutex mutex;
-    QStringList steps;
-    FluidMidiDevice::Setup setup = setupFor({"pulseaudio"});
-    setup.teardownObserver = [&](const char* step) {
-        const std::lock_guard lock(mutex);
-        steps.append(step);
-    };
-    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(96000),
-                                          infoOf(FakeMidiFiles::heldNote(96000)), setup);
+    const OwnProcess::Census before = OwnProcess::census();
+    auto device =
+        FluidMidiDevice::create(FakeMidiFiles::heldNote(96000),
+                                infoOf(FakeMidiFiles::heldNote(96000)), setupFor({"pulseaudio"}));
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
     ASSERT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }));
@@ -212,15 +209,15 @@ TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
     EXPECT_TRUE(NullSinkServer::waitUntil([&] { return device->pulseOutput()->failed(); }));
     device->mode();
 
+    FluidCalls::clear();
     auto closing = std::async(std::launch::async, [&device] { device.reset(); });
     ASSERT_EQ(closing.wait_for(std::chrono::seconds(10)), std::future_status::ready)
         << "closing hung after the server died";
-    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
-                             "settings deleted"};
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
-        const std::lock_guard lock(mutex);
-        return steps == all;
-    })) << steps.join(", ").toStdString();
+    const QStringList all = {"fluid_player_stop", "pa_threaded_mainloop_stop",
+                             "delete_fluid_player", "delete_fluid_synth", "delete_fluid_settings"};
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return FluidCalls::journal() == all; }))
+        << FluidCalls::journal().join(", ").toStdString();
+    EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
 }
 
 // Starts and ends against a driver that is rendering: the device is made,

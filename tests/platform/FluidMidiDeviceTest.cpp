@@ -3,6 +3,7 @@
 #include "platform/MciInterpreter.h"
 #include "platform/MidiFileInfo.h"
 #include "support/FakeMidiFiles.h"
+#include "support/FluidCalls.h"
 #include "support/OwnProcess.h"
 #include "support/WatchedFluidEngine.h"
 
@@ -12,13 +13,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -325,7 +323,8 @@ TEST(FluidMidiDevice, stopSilencesEveryNoteAtOnceAndKeepsThePosition) {
 // A file cut short gets past a header check and makes FluidSynth's player fail
 // over and over. Built here without the engine's check, it must still shut
 // down in order, also with a driver thread running (the file driver needs no
-// sound card), and the restarts must not make it spin.
+// sound card), and let go of every thread and descriptor it took; the
+// restarts must not make it spin.
 TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
     const QByteArray tune = bundledTune();
     const QByteArray truncated = tune.left(tune.size() / 2);
@@ -336,11 +335,10 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
     for (const std::vector<std::string>& drivers :
          {std::vector<std::string>{}, std::vector<std::string>{"file"}}) {
         SCOPED_TRACE(drivers.empty() ? "offline" : "file driver");
-        QStringList steps;
+        const OwnProcess::Census before = OwnProcess::census();
         FluidMidiDevice::Setup setup;
         setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
         setup.drivers = drivers;
-        setup.teardownObserver = [&steps](const char* step) { steps.append(step); };
         auto device =
             FluidMidiDevice::create(truncated, *MidiFileInfo::parse(bundledTune()), setup);
         ASSERT_NE(device, nullptr);
@@ -357,13 +355,17 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
             }
         }
         EXPECT_LE(restarts, 1);
+        FluidCalls::clear();
         device.reset();
         // The driver is the first to go, as FluidSynth asks.
-        QStringList expected = {"player stopped", "driver deleted", "player deleted",
-                                "synth deleted", "settings deleted"};
+        QStringList expected = {"fluid_player_stop", "delete_fluid_audio_driver",
+                                "delete_fluid_player", "delete_fluid_synth",
+                                "delete_fluid_settings"};
         if (drivers.empty())
-            expected.removeOne(QStringLiteral("driver deleted"));
-        EXPECT_EQ(steps, expected);
+            expected.removeOne(QStringLiteral("delete_fluid_audio_driver"));
+        EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
+        EXPECT_EQ(FluidCalls::journal(), expected)
+            << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
     }
     QDir::setCurrent(oldCurrent);
 }
@@ -392,18 +394,11 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
     ASSERT_GE(reader, 0);
     ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);
 
-    std::mutex mutex;
-    std::condition_variable changed;
-    QStringList steps;
+    const OwnProcess::Census before = OwnProcess::census();
     FluidMidiDevice::Setup setup;
     setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
     setup.drivers = {"file"};
     setup.driverSettings = {{"audio.file.name", pipe}};
-    setup.teardownObserver = [&](const char* step) {
-        const std::lock_guard lock(mutex);
-        steps.append(step);
-        changed.notify_all();
-    };
     auto device =
         FluidMidiDevice::create(bundledTune(), *MidiFileInfo::parse(bundledTune()), setup);
     ASSERT_NE(device, nullptr);
@@ -412,36 +407,29 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
 
     // The driver's thread fills the pipe within a few of its periods, then
     // waits in the kernel for room that never comes.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!threadWaitsToWriteIntoAPipe() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(threadWaitsToWriteIntoAPipe()) << "the audio thread never got stuck";
+    ASSERT_TRUE(OwnProcess::waitUntil(threadWaitsToWriteIntoAPipe, std::chrono::seconds(10)))
+        << "the audio thread never got stuck";
 
     // Closed on a thread of the test's own, so that a close that waits shows
     // as a failure instead of a hung test.
+    FluidCalls::clear();
     auto closing = std::async(std::launch::async, [&device] { device.reset(); });
     const bool closedWhileStuck =
         closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    {
-        const std::lock_guard lock(mutex);
-        EXPECT_EQ(steps, QStringList({"player stopped"}))
-            << "the driver cannot be gone while its thread is stuck";
-    }
+    EXPECT_EQ(FluidCalls::journal(), QStringList({"fluid_player_stop"}))
+        << "the driver cannot be gone while its thread is stuck; yet "
+        << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
 
     // Released: the pipe is emptied until the rest is gone, in order.
+    const QStringList all = {"fluid_player_stop", "delete_fluid_audio_driver",
+                             "delete_fluid_player", "delete_fluid_synth", "delete_fluid_settings"};
     char sink[4096];
-    std::unique_lock lock(mutex);
-    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
-                             "settings deleted"};
-    while (steps != all && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(10)) {
-        lock.unlock();
+    EXPECT_TRUE(OwnProcess::waitUntil([&] {
         while (read(reader, sink, sizeof sink) > 0) {
         }
-        lock.lock();
-        changed.wait_for(lock, std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(steps, all);
-    lock.unlock();
+        return FluidCalls::journal() == all;
+    })) << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
     closing.wait();
     EXPECT_TRUE(closedWhileStuck) << "closing waited for the stuck audio thread";
     close(reader);

@@ -34,6 +34,22 @@ bool holdsOpen(const QString& path) {
     return !real.isEmpty() && openFiles().contains(real);
 }
 
+Census census() {
+    return {threads(), openFiles().size()};
+}
+
+::testing::AssertionResult holdsNoMoreThan(const Census& before) {
+    if (waitUntil([&before] {
+            const Census now = census();
+            return now.threads <= before.threads && now.files <= before.files;
+        }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << threads() << " threads (" << before.threads << " before), descriptors to "
+           << openFiles().join(QStringLiteral(", ")).toStdString() << " (" << before.files
+           << " before)";
+}
+
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace hanashi {
 
@@ -18,6 +19,16 @@ int threads();
 QStringList openFiles();
 // Whether some descriptor leads to path (both resolved to the real file).
 bool holdsOpen(const QString& path);
+
+// How many threads run and descriptors are open at one moment.
+struct Census {
+    int threads = 0;
+    qsizetype files = 0;
+};
+Census census();
+// Waits until the process holds no more threads and descriptors than it
+// did at before; if it still does after some seconds, says what it holds.
+::testing::AssertionResult holdsNoMoreThan(const Census& before);
 
 // Asks done again and again until it holds, for at most limit; whether it
 // came to hold. For waiting on other threads, never for measuring time.
