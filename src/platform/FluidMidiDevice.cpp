@@ -177,12 +177,11 @@ bool FluidMidiDevice::build(const QByteArray& midiFile, const Setup& setup) {
         // open as long as the synthesiser.
         if (file && fluid_synth_sfload(m_synth, QFile::encodeName(file->reopenPath()).constData(),
                                        1) >= 0) {
-            m_soundFont = path;
             m_soundFontFile = std::make_shared<PlainFile>(std::move(*file));
             break;
         }
     }
-    if (m_soundFont.isEmpty())
+    if (!m_soundFontFile)
         return false;
     fluid_synth_set_gain(m_synth, setup.gain);
 
@@ -306,10 +305,6 @@ bool FluidMidiDevice::render(float* left, float* right, int frames) {
 
 int FluidMidiDevice::currentTick() const {
     return fluid_player_get_current_tick(m_player);
-}
-
-int FluidMidiDevice::activeVoiceCount() const {
-    return fluid_synth_get_active_voice_count(m_synth);
 }
 
 } // namespace hanashi

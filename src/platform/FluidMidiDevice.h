@@ -71,12 +71,8 @@ public:
     bool render(float* left, float* right, int frames);
 
     bool hasAudioDriver() const { return m_driver || m_output; }
-    // The PulseAudio output, if that is what plays; for tests.
-    const PulseOutput* pulseOutput() const { return m_output.get(); }
-    const QString& soundFont() const { return m_soundFont; }
-    int lengthTicks() const { return m_lengthTicks; }
+    // Where the player is in the piece.
     int currentTick() const;
-    int activeVoiceCount() const;
 
     static constexpr int sampleRate = 44100;
     static constexpr int polyphony = 128;
@@ -90,7 +86,6 @@ private:
     // At most one of the two renders: FluidSynth's driver or our own.
     _fluid_audio_driver_t* m_driver = nullptr;
     std::unique_ptr<PulseOutput> m_output;
-    QString m_soundFont;
     // Read by the synthesiser until it is deleted.
     std::shared_ptr<PlainFile> m_soundFontFile;
     bool build(const QByteArray& midiFile, const Setup& setup);

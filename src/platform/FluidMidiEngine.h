@@ -36,15 +36,11 @@ public:
     FluidMidiEngine();
     explicit FluidMidiEngine(Options options);
 
+    // A FluidMidiDevice, which renders offline when the options say so.
     std::unique_ptr<MidiDevice> open(const QString& path) override;
-
-    // The same, typed, for tests and benchmarks that render offline.
-    std::unique_ptr<FluidMidiDevice> openFluid(const QString& path);
 
     // SoundFonts (.sf2, .sf3) beside the tune, by name, then the fallbacks.
     QStringList soundFontsFor(const QString& tunePath) const;
-
-    const Options& options() const { return m_options; }
 
     // Idempotent; called by the constructors.
     static void silenceLibraries();

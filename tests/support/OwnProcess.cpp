@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
+#include <dirent.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -16,16 +19,22 @@ int threads() {
 }
 
 QStringList openFiles() {
-    const QDir fds(QStringLiteral("/proc/self/fd"));
     QStringList targets;
-    for (const QString& fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+    DIR* const fds = opendir("/proc/self/fd");
+    if (!fds)
+        return targets;
+    while (const dirent* entry = readdir(fds)) {
+        // Skips "." and "..", and the listing's own descriptor.
+        const int fd = std::atoi(entry->d_name);
+        if (entry->d_name[0] == '.' || fd == dirfd(fds))
+            continue;
         char target[4096];
-        const ssize_t length =
-            readlink(QFile::encodeName(fds.filePath(fd)).constData(), target, sizeof target);
-        // The listing's own descriptor is closed by now and leads nowhere.
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = readlink(link.c_str(), target, sizeof target);
         if (length > 0)
             targets.append(QFile::decodeName(QByteArray(target, length)));
     }
+    closedir(fds);
     return targets;
 }
 
