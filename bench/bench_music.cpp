@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The music's costs: one watchdog tick against the real FluidSynth device,
-// opening the tune, and synthesising it. Run with
+// opening the tune, and synthesising it; and the tune's level at the game's
+// gain. Run with
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 // and read the medians.
 #include "music/MusicModule.h"
@@ -9,7 +10,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <ctime>
 #include <vector>
 
@@ -115,6 +118,39 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
     state.counters["core_pct"] = 100.0 * cpu / (seconds * double(state.iterations()));
 }
 BENCHMARK(BM_SynthesiseTune30s)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The whole tune as the game plays it, at the engine's gain: its peak and
+// RMS level in dB below full scale, which the gain was chosen by.
+void BM_TuneLevel(benchmark::State& state) {
+    double peak = 0;
+    double sum = 0;
+    double samples = 0;
+    for (auto _ : state) {
+        OfflineMusic offline;
+        MusicModule music(offline.mci);
+        music.OpenMusic(tunePath());
+        music.PlayMusic();
+        FluidMidiDevice* device = offline.device();
+        if (!device) {
+            state.SkipWithError("the tune did not open");
+            return;
+        }
+        constexpr int block = 441;
+        std::vector<float> left(block);
+        std::vector<float> right(block);
+        while (device->mode() == MidiDevice::Mode::Playing) {
+            device->render(left.data(), right.data(), block);
+            for (int i = 0; i < block; ++i) {
+                peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+                sum += double(left[i]) * left[i] + double(right[i]) * right[i];
+            }
+            samples += 2 * block;
+        }
+    }
+    state.counters["peak_dbfs"] = 20 * std::log10(peak);
+    state.counters["rms_dbfs"] = 20 * std::log10(std::sqrt(sum / samples));
+}
+BENCHMARK(BM_TuneLevel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
