@@ -64,8 +64,8 @@ bool alsaDeviceOpens(const FluidMidiDevice::Setup& setup) {
 }
 
 // Runs work on a thread of the lowest priority and waits for it. Building a
-// synthesiser and reading a SoundFont takes tens of milliseconds of CPU,
-// which on a two-core machine is taken from the window's first frame. On
+// synthesiser and reading a SoundFont take enough CPU to hold up the
+// window's first frame on a two-core machine (bench/RESULTS.md). On
 // Linux the nice value belongs to the thread (setpriority with a thread id),
 // and threads inherit it: the audio output, whose thread must not be
 // starved, is therefore started afterwards on the calling thread, which
@@ -160,9 +160,9 @@ bool FluidMidiDevice::build(const QByteArray& midiFile, const Setup& setup) {
     // A SoundFont's samples are read when an instrument is first chosen, so
     // only the tune's instruments are ever held.
     fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
-    // Every voice the synthesiser may sound is allocated up front, some 10 kB
-    // each; 128 is twice what busy General MIDI music needs (the bundled
-    // tune sounds 36 at most), where FluidSynth's 256 would hold 1.3 MB more.
+    // Every voice the synthesiser may sound is allocated up front. 128 voices
+    // leave busy General MIDI music room to spare, at half the memory of
+    // FluidSynth's default 256 (bench/RESULTS.md).
     fluid_settings_setint(m_settings, "synth.polyphony", polyphony);
 
     m_synth = new_fluid_synth(m_settings);
