@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The music's costs: one watchdog tick against the real FluidSynth device,
-// opening the tune, and synthesising it. Run with
+// opening the tune, and synthesising it; and the tune's level at the game's
+// gain. Run with
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 // and read the medians.
 #include "music/MusicModule.h"
-#include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <ctime>
 #include <vector>
 
@@ -24,15 +27,26 @@ QString tunePath() {
     return QDir::cleanPath(QDir(root).filePath(QStringLiteral("dat/bgm.mid")));
 }
 
-std::unique_ptr<MciInterpreter> offlineMci() {
-    FluidMidiEngine::Options options;
-    options.output = FluidMidiEngine::Output::Offline;
-    return std::make_unique<MciInterpreter>(std::make_unique<FluidMidiEngine>(options));
-}
+// The game's interpreter over the FluidSynth engine, rendering offline; the
+// engine shows the device it opened, to be rendered here.
+struct OfflineMusic {
+    WatchedFluidEngine* engine;
+    MciInterpreter mci;
 
-FluidMidiDevice* fluidDevice(MciInterpreter& mci) {
-    return dynamic_cast<FluidMidiDevice*>(mci.device(QStringLiteral("MIDI")));
-}
+    OfflineMusic()
+        : OfflineMusic(std::make_unique<WatchedFluidEngine>([] {
+            FluidMidiEngine::Options options;
+            options.output = FluidMidiEngine::Output::Offline;
+            return options;
+        }())) {}
+
+    FluidMidiDevice* device() const { return engine->device(); }
+
+private:
+    explicit OfflineMusic(std::unique_ptr<WatchedFluidEngine> watched)
+        : engine(watched.get())
+        , mci(std::move(watched)) {}
+};
 
 void renderSeconds(FluidMidiDevice& device, double seconds) {
     constexpr int block = 512; // one period of the live driver
@@ -52,11 +66,11 @@ double processCpuSeconds() {
 
 // The common tick: the piece is playing, the query answers "playing".
 void BM_WatchdogTick(benchmark::State& state) {
-    auto mci = offlineMci();
-    MusicModule music(*mci);
+    OfflineMusic offline;
+    MusicModule music(offline.mci);
     music.OpenMusic(tunePath());
     music.PlayMusic();
-    FluidMidiDevice* device = fluidDevice(*mci);
+    FluidMidiDevice* device = offline.device();
     if (!device) {
         state.SkipWithError("the tune did not open");
         return;
@@ -70,12 +84,12 @@ BENCHMARK(BM_WatchdogTick);
 // Close and open again, as OpenMusic does, with TimGM6mb; offline, so the
 // audio driver's own start (a few ms with pulseaudio) is not included.
 void BM_OpenMusic(benchmark::State& state) {
-    auto mci = offlineMci();
-    MusicModule music(*mci);
+    OfflineMusic offline;
+    MusicModule music(offline.mci);
     const QString path = tunePath();
     for (auto _ : state)
         music.OpenMusic(path);
-    if (!fluidDevice(*mci))
+    if (!offline.device())
         state.SkipWithError("the tune did not open");
 }
 BENCHMARK(BM_OpenMusic)->Unit(benchmark::kMillisecond);
@@ -87,11 +101,11 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
     double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto mci = offlineMci();
-        MusicModule music(*mci);
+        OfflineMusic offline;
+        MusicModule music(offline.mci);
         music.OpenMusic(tunePath());
         music.PlayMusic();
-        FluidMidiDevice* device = fluidDevice(*mci);
+        FluidMidiDevice* device = offline.device();
         state.ResumeTiming();
         if (!device) {
             state.SkipWithError("the tune did not open");
@@ -104,6 +118,39 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
     state.counters["core_pct"] = 100.0 * cpu / (seconds * double(state.iterations()));
 }
 BENCHMARK(BM_SynthesiseTune30s)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The whole tune as the game plays it, at the engine's gain: its peak and
+// RMS level in dB below full scale, which the gain was chosen by.
+void BM_TuneLevel(benchmark::State& state) {
+    double peak = 0;
+    double sum = 0;
+    double samples = 0;
+    for (auto _ : state) {
+        OfflineMusic offline;
+        MusicModule music(offline.mci);
+        music.OpenMusic(tunePath());
+        music.PlayMusic();
+        FluidMidiDevice* device = offline.device();
+        if (!device) {
+            state.SkipWithError("the tune did not open");
+            return;
+        }
+        constexpr int block = 441;
+        std::vector<float> left(block);
+        std::vector<float> right(block);
+        while (device->mode() == MidiDevice::Mode::Playing) {
+            device->render(left.data(), right.data(), block);
+            for (int i = 0; i < block; ++i) {
+                peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+                sum += double(left[i]) * left[i] + double(right[i]) * right[i];
+            }
+            samples += 2 * block;
+        }
+    }
+    state.counters["peak_dbfs"] = 20 * std::log10(peak);
+    state.counters["rms_dbfs"] = 20 * std::log10(std::sqrt(sum / samples));
+}
+BENCHMARK(BM_TuneLevel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

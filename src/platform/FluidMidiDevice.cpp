@@ -64,8 +64,8 @@ bool alsaDeviceOpens(const FluidMidiDevice::Setup& setup) {
 }
 
 // Runs work on a thread of the lowest priority and waits for it. Building a
-// synthesiser and reading a SoundFont takes tens of milliseconds of CPU,
-// which on a two-core machine is taken from the window's first frame. On
+// synthesiser and reading a SoundFont take enough CPU to hold up the
+// window's first frame on a two-core machine (bench/RESULTS.md). On
 // Linux the nice value belongs to the thread (setpriority with a thread id),
 // and threads inherit it: the audio output, whose thread must not be
 // starved, is therefore started afterwards on the calling thread, which
@@ -143,8 +143,6 @@ FluidMidiDevice::create(const QByteArray& midiFile, const MidiFileInfo& info, co
         if (!device->hasAudioDriver())
             return nullptr;
     }
-    // Only a device that opened reports its teardown.
-    device->m_teardownObserver = setup.teardownObserver;
     return device;
 }
 
@@ -162,9 +160,9 @@ bool FluidMidiDevice::build(const QByteArray& midiFile, const Setup& setup) {
     // A SoundFont's samples are read when an instrument is first chosen, so
     // only the tune's instruments are ever held.
     fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
-    // Every voice the synthesiser may sound is allocated up front, some 10 kB
-    // each; 128 is twice what busy General MIDI music needs (the bundled
-    // tune sounds 36 at most), where FluidSynth's 256 would hold 1.3 MB more.
+    // Every voice the synthesiser may sound is allocated up front. 128 voices
+    // leave busy General MIDI music room to spare, at half the memory of
+    // FluidSynth's default 256 (bench/RESULTS.md).
     fluid_settings_setint(m_settings, "synth.polyphony", polyphony);
 
     m_synth = new_fluid_synth(m_settings);
@@ -179,12 +177,11 @@ bool FluidMidiDevice::build(const QByteArray& midiFile, const Setup& setup) {
         // open as long as the synthesiser.
         if (file && fluid_synth_sfload(m_synth, QFile::encodeName(file->reopenPath()).constData(),
                                        1) >= 0) {
-            m_soundFont = path;
             m_soundFontFile = std::make_shared<PlainFile>(std::move(*file));
             break;
         }
     }
-    if (m_soundFont.isEmpty())
+    if (!m_soundFontFile)
         return false;
     fluid_synth_set_gain(m_synth, setup.gain);
 
@@ -201,8 +198,6 @@ FluidMidiDevice::~FluidMidiDevice() {
     if (m_player) {
         fluid_player_stop(m_player);
         fluid_synth_all_sounds_off(m_synth, -1);
-        if (m_teardownObserver)
-            m_teardownObserver("player stopped");
     }
     // Then the audio output, first of all to go, and only after it the player,
     // the synthesiser and the settings. Joining the audio thread usually
@@ -215,33 +210,17 @@ FluidMidiDevice::~FluidMidiDevice() {
     const bool driverWasOpen = hasAudioDriver();
     auto release = std::make_shared<std::packaged_task<void()>>(
         [driver = m_driver, output = std::move(m_output), player = m_player, synth = m_synth,
-         settings = m_settings, soundFontFile = std::move(m_soundFontFile),
-         observer = m_teardownObserver]() mutable {
-            const auto done = [&observer](const char* name) {
-                if (observer)
-                    observer(name);
-            };
+         settings = m_settings, soundFontFile = std::move(m_soundFontFile)]() mutable {
             // Either output joins its thread here; after that nothing renders.
-            if (driver) {
+            if (driver)
                 delete_fluid_audio_driver(driver);
-                done("driver deleted");
-            }
-            if (output) {
-                output.reset();
-                done("driver deleted");
-            }
-            if (player) {
+            output.reset();
+            if (player)
                 delete_fluid_player(player);
-                done("player deleted");
-            }
-            if (synth) {
+            if (synth)
                 delete_fluid_synth(synth);
-                done("synth deleted");
-            }
-            if (settings) {
+            if (settings)
                 delete_fluid_settings(settings);
-                done("settings deleted");
-            }
             soundFontFile.reset();
         });
     m_driver = nullptr;
@@ -326,10 +305,6 @@ bool FluidMidiDevice::render(float* left, float* right, int frames) {
 
 int FluidMidiDevice::currentTick() const {
     return fluid_player_get_current_tick(m_player);
-}
-
-int FluidMidiDevice::activeVoiceCount() const {
-    return fluid_synth_get_active_voice_count(m_synth);
 }
 
 } // namespace hanashi

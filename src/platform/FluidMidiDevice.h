@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -41,8 +40,6 @@ public:
         // opens, for instance where the "file" driver writes.
         std::vector<std::pair<std::string, std::string>> driverSettings;
         float gain = 1.0F;
-        // Told each teardown step as it happens; for tests.
-        std::function<void(const char* step)> teardownObserver;
     };
 
     // The piece is given as the file's bytes, already checked, with what the
@@ -74,12 +71,8 @@ public:
     bool render(float* left, float* right, int frames);
 
     bool hasAudioDriver() const { return m_driver || m_output; }
-    // The PulseAudio output, if that is what plays; for tests.
-    const PulseOutput* pulseOutput() const { return m_output.get(); }
-    const QString& soundFont() const { return m_soundFont; }
-    int lengthTicks() const { return m_lengthTicks; }
+    // Where the player is in the piece.
     int currentTick() const;
-    int activeVoiceCount() const;
 
     static constexpr int sampleRate = 44100;
     static constexpr int polyphony = 128;
@@ -93,8 +86,6 @@ private:
     // At most one of the two renders: FluidSynth's driver or our own.
     _fluid_audio_driver_t* m_driver = nullptr;
     std::unique_ptr<PulseOutput> m_output;
-    std::function<void(const char*)> m_teardownObserver;
-    QString m_soundFont;
     // Read by the synthesiser until it is deleted.
     std::shared_ptr<PlainFile> m_soundFontFile;
     bool build(const QByteArray& midiFile, const Setup& setup);

@@ -56,10 +56,6 @@ QStringList FluidMidiEngine::soundFontsFor(const QString& tunePath) const {
 }
 
 std::unique_ptr<MidiDevice> FluidMidiEngine::open(const QString& path) {
-    return openFluid(path);
-}
-
-std::unique_ptr<FluidMidiDevice> FluidMidiEngine::openFluid(const QString& path) {
     // FluidSynth's player takes a missing or broken file without complaint
     // and fails only later, in the audio thread; read and check it here.
     QByteArray bytes;

@@ -7,8 +7,8 @@
 namespace hanashi {
 
 std::unique_ptr<Mci> createSystemMci() {
-    // Loading the SoundFont takes some 45 ms, which the window's first frame
-    // need not wait for.
+    // Loading the SoundFont would hold up the window's first frame, which
+    // need not wait for it (bench/RESULTS.md).
     return std::make_unique<MciInterpreter>(std::make_unique<FluidMidiEngine>(),
                                             MciInterpreter::Opening::InBackground);
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -79,11 +78,6 @@ MciInterpreter::~MciInterpreter() {
         remove(m_devices.begin());
 }
 
-MidiDevice* MciInterpreter::device(const QString& alias) const {
-    const auto found = m_devices.find(aliasKey(alias));
-    return found == m_devices.end() ? nullptr : found->second.device.get();
-}
-
 std::chrono::milliseconds MciInterpreter::quietFor(const QString& alias) {
     const auto found = m_devices.find(aliasKey(alias));
     if (found == m_devices.end())
@@ -92,13 +86,6 @@ std::chrono::milliseconds MciInterpreter::quietFor(const QString& alias) {
     // cleared away, answers soon enough to be asked again.
     MidiDevice* device = found->second.device.get();
     return device ? device->quietFor() : std::chrono::milliseconds::zero();
-}
-
-void MciInterpreter::finishLoading() {
-    for (auto it = m_devices.begin(); it != m_devices.end();) {
-        const bool settled = settle(it->second, m_loadWait);
-        it = !settled || it->second.device ? std::next(it) : m_devices.erase(it);
-    }
 }
 
 QString MciInterpreter::modeWord(MidiDevice::Mode mode) {

@@ -41,14 +41,6 @@ public:
     int sendString(const QString& command, QString* reply, int replyLength) override;
     std::chrono::milliseconds quietFor(const QString& alias) override;
 
-    // The device open under alias; null if there is none or it still loads.
-    // For tests and benchmarks.
-    MidiDevice* device(const QString& alias) const;
-    int deviceCount() const { return static_cast<int>(m_devices.size()); }
-    // Waits (up to the load wait) for every open still loading and settles
-    // it as a command would.
-    void finishLoading();
-
     static QString modeWord(MidiDevice::Mode mode);
     // Only MIDI files have a device; the extension decides, as nothing else is
     // known about a file before it is opened.

@@ -41,7 +41,6 @@ public:
     const QString& path() const { return m_path; }
     // The size when it was opened.
     std::int64_t size() const { return m_size; }
-    int descriptor() const { return m_fd; }
 
     // Reads up to count bytes; 0 at the end. A read error throws
     // RuntimeError naming the file.

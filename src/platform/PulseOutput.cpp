@@ -35,9 +35,9 @@ std::uint32_t bytesFor(std::chrono::milliseconds time, int sampleRate) {
     return frames * static_cast<std::uint32_t>(frameBytes);
 }
 
-// A timer on the loop that wakes open() once its wait is over, whatever the
-// server does: pa_threaded_mainloop_wait has no timeout of its own. Made and
-// freed with the loop locked, so it cannot fire once freed.
+// A timer on the loop that ends a wait for the server once its time is up,
+// whatever the server does: pa_threaded_mainloop_wait has no timeout of its
+// own. Made and freed with the loop locked, so it cannot fire once freed.
 class Deadline {
 public:
     Deadline(pa_threaded_mainloop* loop, pa_context* context, std::chrono::milliseconds wait)
@@ -199,12 +199,6 @@ void PulseOutput::flush() {
         if (pa_operation* operation = pa_stream_flush(m_stream, nullptr, nullptr))
             pa_operation_unref(operation);
     }
-}
-
-bool PulseOutput::failed() const {
-    const LoopLock lock(m_loop);
-    return !m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)) ||
-           !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
 }
 
 void PulseOutput::onContextState(pa_context*, void* self) {

@@ -46,13 +46,6 @@ public:
     bool start(_fluid_synth_t* synth, int sampleRate, const Buffer& buffer);
     bool start(_fluid_synth_t* synth, int sampleRate) { return start(synth, sampleRate, Buffer{}); }
 
-    // connect() and start() in one.
-    static std::unique_ptr<PulseOutput> open(_fluid_synth_t* synth, int sampleRate,
-                                             const Buffer& buffer) {
-        std::unique_ptr<PulseOutput> output = connect();
-        return output && output->start(synth, sampleRate, buffer) ? std::move(output) : nullptr;
-    }
-
     // Ends the stream and the connection and joins the stream's thread.
     ~PulseOutput();
 
@@ -63,11 +56,7 @@ public:
     // after a stop, nothing more is heard.
     void flush();
 
-    // The connection or the stream has failed, for instance because the
-    // server went away; the output stays silent from then on.
-    bool failed() const;
-
-    // How long open() waits for the server at most.
+    // How long connect() and start() wait for the server at most.
     static constexpr std::chrono::milliseconds connectWait{1000};
 
 private:

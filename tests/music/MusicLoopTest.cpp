@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "music/MusicModule.h"
-#include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
 #include "support/FakeMidiFiles.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,16 +23,11 @@ constexpr float silence = 1e-3F; // about -60 dBFS
 class OfflineGame {
 public:
     explicit OfflineGame(const QString& path)
-        : m_mci(std::make_unique<FluidMidiEngine>([] {
-            FluidMidiEngine::Options options;
-            options.output = FluidMidiEngine::Output::Offline;
-            return options;
-        }()))
-        , m_music(m_mci) {
-        m_music.OpenMusic(path);
-        m_music.PlayMusic();
-        m_device = dynamic_cast<FluidMidiDevice*>(m_mci.device(QStringLiteral("MIDI")));
-    }
+        : OfflineGame(path, std::make_unique<WatchedFluidEngine>([] {
+                          FluidMidiEngine::Options options;
+                          options.output = FluidMidiEngine::Output::Offline;
+                          return options;
+                      }())) {}
 
     FluidMidiDevice* device() const { return m_device; }
 
@@ -53,6 +48,16 @@ public:
     }
 
 private:
+    OfflineGame(const QString& path, std::unique_ptr<WatchedFluidEngine> engine)
+        : m_engine(*engine)
+        , m_mci(std::move(engine))
+        , m_music(m_mci) {
+        m_music.OpenMusic(path);
+        m_music.PlayMusic();
+        m_device = m_engine.device();
+    }
+
+    WatchedFluidEngine& m_engine;
     MciInterpreter m_mci;
     MusicModule m_music;
     FluidMidiDevice* m_device = nullptr;

@@ -4,8 +4,12 @@
 #include "platform/MidiFileInfo.h"
 #include "platform/PulseOutput.h"
 #include "support/FakeMidiFiles.h"
+#include "support/FluidCalls.h"
+#include "support/OwnProcess.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,7 +18,6 @@
 #include <functional>
 #include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -130,7 +133,6 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
         FluidMidiDevice::create(FakeMidiFiles::heldNote(ticks),
                                 infoOf(FakeMidiFiles::heldNote(ticks)), setupFor({"pulseaudio"}));
     ASSERT_NE(device, nullptr);
-    ASSERT_NE(device->pulseOutput(), nullptr);
     ASSERT_TRUE(device->play());
     QString listing;
     EXPECT_TRUE(NullSinkServer::waitUntil([&] {
@@ -147,7 +149,7 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     })) << "still playing at tick "
         << device->currentTick();
     EXPECT_GE(device->currentTick(), ticks);
-    EXPECT_FALSE(device->pulseOutput()->failed());
+    EXPECT_EQ(server.streams(), 1) << "the stream failed on the way";
 }
 
 // With no server the PulseAudio output gives up at once and the next output
@@ -157,16 +159,17 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no-such-socket"));
     qputenv("PULSE_SERVER", ("unix:" + missing).toLocal8Bit());
+    const QString written = dir.filePath(QStringLiteral("out.wav"));
     FluidMidiDevice::Setup setup = setupFor({"pulseaudio", "file"});
-    setup.driverSettings = {
-        {"audio.file.name", dir.filePath(QStringLiteral("out.wav")).toStdString()}};
+    setup.driverSettings = {{"audio.file.name", written.toStdString()}};
     auto start = std::chrono::steady_clock::now();
     auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(960),
                                           infoOf(FakeMidiFiles::heldNote(960)), setup);
     EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait / 2);
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->hasAudioDriver());
-    EXPECT_EQ(device->pulseOutput(), nullptr);
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return QFileInfo(written).size() > 4096; }))
+        << "the file driver does not play";
     device.reset();
 
     // Listens, but nobody ever accepts: the connection hangs in the backlog.
@@ -191,36 +194,38 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
     qunsetenv("PULSE_SERVER");
 }
 
-// The server dies in the middle of the piece: the output fails and falls
-// silent, and the device still closes, promptly and in order.
+// The server dies in the middle of the piece: the output sees it fail and lets
+// go of the connection, and the device still closes, promptly and in order,
+// and lets go of every thread and descriptor it took.
 TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
-    std::mutex mutex;
-    QStringList steps;
-    FluidMidiDevice::Setup setup = setupFor({"pulseaudio"});
-    setup.teardownObserver = [&](const char* step) {
-        const std::lock_guard lock(mutex);
-        steps.append(step);
-    };
-    auto device = FluidMidiDevice::create(FakeMidiFiles::heldNote(96000),
-                                          infoOf(FakeMidiFiles::heldNote(96000)), setup);
+    const OwnProcess::Census before = OwnProcess::census();
+    auto device =
+        FluidMidiDevice::create(FakeMidiFiles::heldNote(96000),
+                                infoOf(FakeMidiFiles::heldNote(96000)), setupFor({"pulseaudio"}));
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
     ASSERT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }));
+    // The output's connection to the server is the process's only socket.
+    const auto sockets = [] {
+        return OwnProcess::openFiles().filter(QStringLiteral("socket:")).size();
+    };
+    ASSERT_EQ(sockets(), 1);
     server.kill();
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return device->pulseOutput()->failed(); }));
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return sockets() == 0; }))
+        << "the output held on to the dead connection";
     device->mode();
 
+    FluidCalls::clear();
     auto closing = std::async(std::launch::async, [&device] { device.reset(); });
     ASSERT_EQ(closing.wait_for(std::chrono::seconds(10)), std::future_status::ready)
         << "closing hung after the server died";
-    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
-                             "settings deleted"};
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
-        const std::lock_guard lock(mutex);
-        return steps == all;
-    })) << steps.join(", ").toStdString();
+    const QStringList all = {"fluid_player_stop", "pa_threaded_mainloop_stop",
+                             "delete_fluid_player", "delete_fluid_synth", "delete_fluid_settings"};
+    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return FluidCalls::journal() == all; }))
+        << FluidCalls::journal().join(", ").toStdString();
+    EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
 }
 
 // Starts and ends against a driver that is rendering: the device is made,
@@ -238,7 +243,7 @@ TEST(FluidLive, startsAndEndsWithTheDriverRunning) {
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
         std::unique_ptr<FluidMidiDevice> device =
-            engine.openFluid(FakeMidiFiles::bundledTunePath());
+            openFluid(engine, FakeMidiFiles::bundledTunePath());
         ASSERT_NE(device, nullptr);
         ASSERT_TRUE(device->hasAudioDriver());
         ASSERT_TRUE(device->play());

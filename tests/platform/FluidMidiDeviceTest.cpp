@@ -3,6 +3,9 @@
 #include "platform/MciInterpreter.h"
 #include "platform/MidiFileInfo.h"
 #include "support/FakeMidiFiles.h"
+#include "support/FluidCalls.h"
+#include "support/OwnProcess.h"
+#include "support/WatchedFluidEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,13 +13,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -155,25 +155,29 @@ TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
     EXPECT_EQ(FluidMidiEngine(small).open(FakeMidiFiles::bundledTunePath()), nullptr);
 }
 
+// The SoundFont in use is the one the device holds open as long as it lives.
 TEST(FluidMidiEngine, takesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     const QString fallback = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     QTemporaryDir dir;
     const QString tune = write(dir, QStringLiteral("bgm.mid"), bundledTune());
     FluidMidiEngine engine(offline());
 
-    auto device = engine.openFluid(tune);
+    auto device = openFluid(engine, tune);
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->soundFont(), fallback);
+    EXPECT_TRUE(OwnProcess::holdsOpen(fallback));
+    device.reset();
+    EXPECT_FALSE(OwnProcess::holdsOpen(fallback));
 
     // A broken SoundFont sorts first and is passed over for the good one.
-    write(dir, QStringLiteral("a-broken.sf2"), "not a soundfont");
-    ASSERT_TRUE(QFile::link(fallback, dir.filePath(QStringLiteral("b-own.SF2"))));
-    EXPECT_EQ(engine.soundFontsFor(tune).mid(0, 3),
-              QStringList({dir.filePath(QStringLiteral("a-broken.sf2")),
-                           dir.filePath(QStringLiteral("b-own.SF2")), fallback}));
-    device = engine.openFluid(tune);
+    const QString broken = write(dir, QStringLiteral("a-broken.sf2"), "not a soundfont");
+    const QString own = dir.filePath(QStringLiteral("b-own.SF2"));
+    ASSERT_TRUE(QFile::copy(fallback, own));
+    EXPECT_EQ(engine.soundFontsFor(tune).mid(0, 3), QStringList({broken, own, fallback}));
+    device = openFluid(engine, tune);
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->soundFont(), dir.filePath(QStringLiteral("b-own.SF2")));
+    EXPECT_TRUE(OwnProcess::holdsOpen(own));
+    EXPECT_FALSE(OwnProcess::holdsOpen(broken));
+    EXPECT_FALSE(OwnProcess::holdsOpen(fallback));
 }
 
 TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
@@ -206,13 +210,15 @@ TEST(FluidMidiDevice, soundFontsThatAreNoPlainFileArePassedOver) {
     const auto device =
         FluidMidiDevice::create(bundledTune(), *MidiFileInfo::parse(bundledTune()), setup);
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->soundFont(), copy);
+    EXPECT_TRUE(OwnProcess::holdsOpen(copy));
+    EXPECT_FALSE(OwnProcess::holdsOpen(pipe));
     device->play();
     EXPECT_GT(render(*device, 3.0).rms, 0.01);
 }
 
 TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
-    auto device = FluidMidiEngine(offline()).openFluid(FakeMidiFiles::bundledTunePath());
+    FluidMidiEngine engine(offline());
+    auto device = openFluid(engine, FakeMidiFiles::bundledTunePath());
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
     const Level level = render(*device, tuneSeconds);
@@ -224,7 +230,9 @@ TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
 // Through the command strings, as the watchdog sees it: the mode turns to
 // stopped within one tick of the piece's end, and a rewind plays it again.
 TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
-    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()));
+    auto owned = std::make_unique<WatchedFluidEngine>(offline());
+    WatchedFluidEngine& engine = *owned;
+    MciInterpreter mci(std::move(owned));
     const auto send = [&mci](const char* command) {
         return mci.sendString(QString::fromUtf8(command), nullptr, 0);
     };
@@ -237,7 +245,8 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
                                  QStringLiteral("\" alias MIDI"),
                              nullptr, 0),
               0);
-    auto& device = dynamic_cast<FluidMidiDevice&>(*mci.device(QStringLiteral("MIDI")));
+    ASSERT_NE(engine.device(), nullptr);
+    FluidMidiDevice& device = *engine.device();
     EXPECT_EQ(mode(), "stopped");
     ASSERT_EQ(send("play MIDI notify"), 0);
 
@@ -272,10 +281,12 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
 // The game's own start-up on the real synthesiser, loading on a worker: the
 // play sent during the load reaches the device, which sounds from the start.
 TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
+    auto owned = std::make_unique<WatchedFluidEngine>(offline());
+    WatchedFluidEngine& engine = *owned;
     // The load is waited for as long as it takes: under the sanitizers it
     // takes longer than the game would wait.
-    MciInterpreter mci(std::make_unique<FluidMidiEngine>(offline()),
-                       MciInterpreter::Opening::InBackground, std::chrono::seconds(60));
+    MciInterpreter mci(std::move(owned), MciInterpreter::Opening::InBackground,
+                       std::chrono::seconds(60));
     ASSERT_EQ(mci.sendString(QStringLiteral("open \"") + FakeMidiFiles::bundledTunePath() +
                                  QStringLiteral("\" alias MIDI"),
                              nullptr, 0),
@@ -285,35 +296,43 @@ TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
     ASSERT_EQ(mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15), 0);
     EXPECT_EQ(reply, "playing"); // loading or loaded, the answer is the same
 
-    mci.finishLoading();
-    auto* device = dynamic_cast<FluidMidiDevice*>(mci.device(QStringLiteral("MIDI")));
+    // Once the load is done, the next command takes the device over and
+    // carries out the play.
+    FluidMidiDevice* device = engine.waitForDevice(std::chrono::seconds(60));
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->mode(), MidiDevice::Mode::Playing);
+    EXPECT_TRUE(OwnProcess::waitUntil([&] {
+        mci.sendString(QStringLiteral("status MIDI mode"), &reply, 15);
+        return device->mode() == MidiDevice::Mode::Playing;
+    }));
+    EXPECT_EQ(reply, "playing");
     EXPECT_GT(render(*device, 2.0).rms, 0.01);
     EXPECT_NEAR(device->currentTick(), 2 * 72 * 480 / 60, 12);
     EXPECT_EQ(mci.sendString(QStringLiteral("close MIDI"), nullptr, 0), 0);
-    EXPECT_EQ(mci.deviceCount(), 0);
+    EXPECT_EQ(engine.liveDevices(), 0);
 }
 
-TEST(FluidMidiDevice, stopSilencesEveryNoteAtOnceAndKeepsThePosition) {
-    auto device = FluidMidiEngine(offline()).openFluid(FakeMidiFiles::bundledTunePath());
+// What is still heard after a stop is the reverberation's tail, which dies
+// away within a second; the notes themselves end with the stop.
+TEST(FluidMidiDevice, stopSilencesTheMusicAndKeepsThePosition) {
+    FluidMidiEngine engine(offline());
+    auto device = openFluid(engine, FakeMidiFiles::bundledTunePath());
     ASSERT_NE(device, nullptr);
     device->play();
     render(*device, 5.0);
-    ASSERT_GT(device->activeVoiceCount(), 0);
+    ASSERT_GT(render(*device, 0.1).rms, 0.01);
     const int tick = device->currentTick();
     ASSERT_TRUE(device->stop());
-    render(*device, 0.01);
-    EXPECT_EQ(device->activeVoiceCount(), 0);
     EXPECT_EQ(device->mode(), MidiDevice::Mode::Stopped);
     render(*device, 1.0);
+    EXPECT_LT(render(*device, 1.0).peak, 1e-3); // -60 dBFS
     EXPECT_NEAR(device->currentTick(), tick, 10);
 }
 
 // A file cut short gets past a header check and makes FluidSynth's player fail
 // over and over. Built here without the engine's check, it must still shut
 // down in order, also with a driver thread running (the file driver needs no
-// sound card), and the restarts must not make it spin.
+// sound card), and let go of every thread and descriptor it took; the
+// restarts must not make it spin.
 TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
     const QByteArray tune = bundledTune();
     const QByteArray truncated = tune.left(tune.size() / 2);
@@ -324,11 +343,10 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
     for (const std::vector<std::string>& drivers :
          {std::vector<std::string>{}, std::vector<std::string>{"file"}}) {
         SCOPED_TRACE(drivers.empty() ? "offline" : "file driver");
-        QStringList steps;
+        const OwnProcess::Census before = OwnProcess::census();
         FluidMidiDevice::Setup setup;
         setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
         setup.drivers = drivers;
-        setup.teardownObserver = [&steps](const char* step) { steps.append(step); };
         auto device =
             FluidMidiDevice::create(truncated, *MidiFileInfo::parse(bundledTune()), setup);
         ASSERT_NE(device, nullptr);
@@ -345,13 +363,17 @@ TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
             }
         }
         EXPECT_LE(restarts, 1);
+        FluidCalls::clear();
         device.reset();
         // The driver is the first to go, as FluidSynth asks.
-        QStringList expected = {"player stopped", "driver deleted", "player deleted",
-                                "synth deleted", "settings deleted"};
+        QStringList expected = {"fluid_player_stop", "delete_fluid_audio_driver",
+                                "delete_fluid_player", "delete_fluid_synth",
+                                "delete_fluid_settings"};
         if (drivers.empty())
-            expected.removeOne(QStringLiteral("driver deleted"));
-        EXPECT_EQ(steps, expected);
+            expected.removeOne(QStringLiteral("delete_fluid_audio_driver"));
+        EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
+        EXPECT_EQ(FluidCalls::journal(), expected)
+            << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
     }
     QDir::setCurrent(oldCurrent);
 }
@@ -380,18 +402,11 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
     ASSERT_GE(reader, 0);
     ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);
 
-    std::mutex mutex;
-    std::condition_variable changed;
-    QStringList steps;
+    const OwnProcess::Census before = OwnProcess::census();
     FluidMidiDevice::Setup setup;
     setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
     setup.drivers = {"file"};
     setup.driverSettings = {{"audio.file.name", pipe}};
-    setup.teardownObserver = [&](const char* step) {
-        const std::lock_guard lock(mutex);
-        steps.append(step);
-        changed.notify_all();
-    };
     auto device =
         FluidMidiDevice::create(bundledTune(), *MidiFileInfo::parse(bundledTune()), setup);
     ASSERT_NE(device, nullptr);
@@ -400,36 +415,29 @@ TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
 
     // The driver's thread fills the pipe within a few of its periods, then
     // waits in the kernel for room that never comes.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!threadWaitsToWriteIntoAPipe() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(threadWaitsToWriteIntoAPipe()) << "the audio thread never got stuck";
+    ASSERT_TRUE(OwnProcess::waitUntil(threadWaitsToWriteIntoAPipe, std::chrono::seconds(10)))
+        << "the audio thread never got stuck";
 
     // Closed on a thread of the test's own, so that a close that waits shows
     // as a failure instead of a hung test.
+    FluidCalls::clear();
     auto closing = std::async(std::launch::async, [&device] { device.reset(); });
     const bool closedWhileStuck =
         closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    {
-        const std::lock_guard lock(mutex);
-        EXPECT_EQ(steps, QStringList({"player stopped"}))
-            << "the driver cannot be gone while its thread is stuck";
-    }
+    EXPECT_EQ(FluidCalls::journal(), QStringList({"fluid_player_stop"}))
+        << "the driver cannot be gone while its thread is stuck; yet "
+        << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
 
     // Released: the pipe is emptied until the rest is gone, in order.
+    const QStringList all = {"fluid_player_stop", "delete_fluid_audio_driver",
+                             "delete_fluid_player", "delete_fluid_synth", "delete_fluid_settings"};
     char sink[4096];
-    std::unique_lock lock(mutex);
-    const QStringList all = {"player stopped", "driver deleted", "player deleted", "synth deleted",
-                             "settings deleted"};
-    while (steps != all && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(10)) {
-        lock.unlock();
+    EXPECT_TRUE(OwnProcess::waitUntil([&] {
         while (read(reader, sink, sizeof sink) > 0) {
         }
-        lock.lock();
-        changed.wait_for(lock, std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(steps, all);
-    lock.unlock();
+        return FluidCalls::journal() == all;
+    })) << FluidCalls::journal().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
     closing.wait();
     EXPECT_TRUE(closedWhileStuck) << "closing waited for the stuck audio thread";
     close(reader);
