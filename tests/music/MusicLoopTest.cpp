@@ -76,7 +76,7 @@ int longestSilence(const std::vector<float>& windowPeaks) {
 
 // Waiting for FluidSynth's own end of play would leave two seconds of
 // silence; the watchdog must pick up the end within its tick.
-TEST(MusicLoop, theBundledTuneLoopsWithoutAnAudibleGap) {
+TEST(MusicLoop, TheBundledTuneLoopsWithoutAnAudibleGap) {
     OfflineGame game(FakeMidiFiles::bundledTunePath());
     ASSERT_NE(game.device(), nullptr);
     game.run(59 * 100);
@@ -90,7 +90,7 @@ TEST(MusicLoop, theBundledTuneLoopsWithoutAnAudibleGap) {
 
 // One held organ note, a second long, leaves nothing but the restart itself
 // to fill the loop point, several times over.
-TEST(MusicLoop, aHeldNoteRestartsWithinOneTickEachTime) {
+TEST(MusicLoop, AHeldNoteRestartsWithinOneTickEachTime) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("held.mid"));
     QFile file(path);

@@ -125,7 +125,7 @@ FluidMidiDevice::Setup setupFor(const std::vector<std::string>& drivers) {
 // The stream is in the server's own format, so nothing is converted, and the
 // rendering it asks for is what moves the player: a short piece plays to its
 // end and the device then says it has stopped.
-TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
+TEST(FluidLive, TheMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     const int ticks = 960; // one second at the file's default tempo
@@ -155,7 +155,7 @@ TEST(FluidLive, theMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
 // With no server the PulseAudio output gives up at once and the next output
 // in line plays; a server that takes the connection and never answers holds
 // the load up no longer than the output's wait.
-TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
+TEST(FluidLive, WithoutAnAnsweringServerTheNextOutputPlays) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no-such-socket"));
     qputenv("PULSE_SERVER", ("unix:" + missing).toLocal8Bit());
@@ -197,7 +197,7 @@ TEST(FluidLive, withoutAnAnsweringServerTheNextOutputPlays) {
 // The server dies in the middle of the piece: the output sees it fail and lets
 // go of the connection, and the device still closes, promptly and in order,
 // and lets go of every thread and descriptor it took.
-TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
+TEST(FluidLive, ADeviceWhoseServerDiedStillCloses) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     const OwnProcess::Census before = OwnProcess::census();
@@ -233,7 +233,7 @@ TEST(FluidLive, aDeviceWhoseServerDiedStillCloses) {
 // after it has played for a while. The sanitizers run this too: a player
 // deleted under a running driver, or a synthesiser changed while it renders,
 // shows there.
-TEST(FluidLive, startsAndEndsWithTheDriverRunning) {
+TEST(FluidLive, StartsAndEndsWithTheDriverRunning) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     FluidMidiEngine engine(pulseOnly());
@@ -262,7 +262,7 @@ TEST(FluidLive, startsAndEndsWithTheDriverRunning) {
 // The game's own way in: the open loads on a worker, and End (stop, close),
 // a re-open or the interpreter's end may come at any moment of the load.
 // Whatever is given up is closed when it arrives; nothing is left playing.
-TEST(FluidLive, theGamesCommandsMeetLoadsAtEveryStage) {
+TEST(FluidLive, TheGamesCommandsMeetLoadsAtEveryStage) {
     NullSinkServer server;
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     const QString open =

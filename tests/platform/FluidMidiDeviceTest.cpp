@@ -69,7 +69,7 @@ QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& b
     return path;
 }
 
-TEST(MidiFileInfo, acceptsOnlyCompleteFiles) {
+TEST(MidiFileInfo, AcceptsOnlyCompleteFiles) {
     const QByteArray tune = bundledTune();
     ASSERT_FALSE(tune.isEmpty());
     const QByteArray note = FakeMidiFiles::heldNote(960);
@@ -133,7 +133,7 @@ TEST(MidiFileInfo, acceptsOnlyCompleteFiles) {
     EXPECT_EQ(fastest("00ff51030927c0 00ff2f00"), 600000);
 }
 
-TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
+TEST(FluidMidiEngine, RefusesFilesItCannotPlay) {
     QTemporaryDir dir;
     const QByteArray tune = bundledTune();
     const QString paths[] = {
@@ -156,7 +156,7 @@ TEST(FluidMidiEngine, refusesFilesItCannotPlay) {
 }
 
 // The SoundFont in use is the one the device holds open as long as it lives.
-TEST(FluidMidiEngine, takesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
+TEST(FluidMidiEngine, TakesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     const QString fallback = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     QTemporaryDir dir;
     const QString tune = write(dir, QStringLiteral("bgm.mid"), bundledTune());
@@ -180,7 +180,7 @@ TEST(FluidMidiEngine, takesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     EXPECT_FALSE(OwnProcess::holdsOpen(fallback));
 }
 
-TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
+TEST(FluidMidiEngine, WithoutSoundFontOrAudioOutputTheOpenFails) {
     FluidMidiEngine::Options noSoundFont = offline();
     noSoundFont.fallbackSoundFonts = {QStringLiteral("/nonexistent/none.sf2")};
     EXPECT_EQ(FluidMidiEngine(noSoundFont).open(FakeMidiFiles::bundledTunePath()), nullptr);
@@ -196,7 +196,7 @@ TEST(FluidMidiEngine, withoutSoundFontOrAudioOutputTheOpenFails) {
 // writes to would hold the load up for good, and a device would feed it
 // without end. Both are passed over at once for the next one in line, which
 // FluidSynth then reads through the checked descriptor.
-TEST(FluidMidiDevice, soundFontsThatAreNoPlainFileArePassedOver) {
+TEST(FluidMidiDevice, SoundFontsThatAreNoPlainFileArePassedOver) {
     QTemporaryDir dir;
     const QString pipe = dir.filePath(QStringLiteral("a-pipe.sf2"));
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -216,7 +216,7 @@ TEST(FluidMidiDevice, soundFontsThatAreNoPlainFileArePassedOver) {
     EXPECT_GT(render(*device, 3.0).rms, 0.01);
 }
 
-TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
+TEST(FluidMidiDevice, TheBundledTuneIsAudibleWithoutClipping) {
     FluidMidiEngine engine(offline());
     auto device = openFluid(engine, FakeMidiFiles::bundledTunePath());
     ASSERT_NE(device, nullptr);
@@ -229,7 +229,7 @@ TEST(FluidMidiDevice, theBundledTuneIsAudibleWithoutClipping) {
 
 // Through the command strings, as the watchdog sees it: the mode turns to
 // stopped within one tick of the piece's end, and a rewind plays it again.
-TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
+TEST(FluidMidiDevice, ReportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
     auto owned = std::make_unique<WatchedFluidEngine>(offline());
     WatchedFluidEngine& engine = *owned;
     MciInterpreter mci(std::move(owned));
@@ -280,7 +280,7 @@ TEST(FluidMidiDevice, reportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
 
 // The game's own start-up on the real synthesiser, loading on a worker: the
 // play sent during the load reaches the device, which sounds from the start.
-TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
+TEST(FluidMidiDevice, APlaySentWhileTheSoundFontLoadsStartsThePiece) {
     auto owned = std::make_unique<WatchedFluidEngine>(offline());
     WatchedFluidEngine& engine = *owned;
     // The load is waited for as long as it takes: under the sanitizers it
@@ -313,7 +313,7 @@ TEST(FluidMidiDevice, aPlaySentWhileTheSoundFontLoadsStartsThePiece) {
 
 // What is still heard after a stop is the reverberation's tail, which dies
 // away within a second; the notes themselves end with the stop.
-TEST(FluidMidiDevice, stopSilencesTheMusicAndKeepsThePosition) {
+TEST(FluidMidiDevice, StopSilencesTheMusicAndKeepsThePosition) {
     FluidMidiEngine engine(offline());
     auto device = openFluid(engine, FakeMidiFiles::bundledTunePath());
     ASSERT_NE(device, nullptr);
@@ -333,7 +333,7 @@ TEST(FluidMidiDevice, stopSilencesTheMusicAndKeepsThePosition) {
 // down in order, also with a driver thread running (the file driver needs no
 // sound card), and let go of every thread and descriptor it took; the
 // restarts must not make it spin.
-TEST(FluidMidiDevice, aTruncatedFileTearsDownInOrder) {
+TEST(FluidMidiDevice, ATruncatedFileTearsDownInOrder) {
     const QByteArray tune = bundledTune();
     const QByteArray truncated = tune.left(tune.size() / 2);
     QTemporaryDir dir;
@@ -393,7 +393,7 @@ bool threadWaitsToWriteIntoAPipe() {
 // server pleases: a stalled server, or a null sink with half a second of
 // latency, kept "End" from ending. Here the file driver writes into a pipe
 // that nobody empties, so its thread is stuck for good until the test reads.
-TEST(FluidMidiDevice, closingDoesNotWaitForAStuckAudioThread) {
+TEST(FluidMidiDevice, ClosingDoesNotWaitForAStuckAudioThread) {
     QTemporaryDir dir;
     // Raw samples: a WAV writer will not take a pipe.
     const std::string pipe = dir.filePath(QStringLiteral("out.raw")).toStdString();

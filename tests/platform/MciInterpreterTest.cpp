@@ -31,7 +31,7 @@ private:
     }
 };
 
-TEST(MciInterpreter, carriesOutEachCommandForm) {
+TEST(MciInterpreter, CarriesOutEachCommandForm) {
     const struct {
         const char* command;
         QStringList journal;
@@ -63,7 +63,7 @@ TEST(MciInterpreter, carriesOutEachCommandForm) {
     }
 }
 
-TEST(MciInterpreter, refusesWhatItDoesNotUnderstandWithoutTouchingTheDevice) {
+TEST(MciInterpreter, RefusesWhatItDoesNotUnderstandWithoutTouchingTheDevice) {
     const struct {
         const char* command;
         MciError error;
@@ -109,7 +109,7 @@ TEST(MciInterpreter, refusesWhatItDoesNotUnderstandWithoutTouchingTheDevice) {
 // A path holding a double quote cannot be written in the open command. Every
 // way such a path lands in the command must fail, and must never open some
 // other file or name some other alias.
-TEST(MciInterpreter, openOfAPathHoldingAQuoteFailsCleanly) {
+TEST(MciInterpreter, OpenOfAPathHoldingAQuoteFailsCleanly) {
     const char* paths[] = {
         "/m/a\"b.mid",
         "/m/x.mid\" alias OTHER",
@@ -129,7 +129,7 @@ TEST(MciInterpreter, openOfAPathHoldingAQuoteFailsCleanly) {
     }
 }
 
-TEST(MciInterpreter, statusAnswersTheModeCutToTheReplyLength) {
+TEST(MciInterpreter, StatusAnswersTheModeCutToTheReplyLength) {
     const struct {
         bool playing;
         int length;
@@ -151,7 +151,7 @@ TEST(MciInterpreter, statusAnswersTheModeCutToTheReplyLength) {
     EXPECT_EQ(rig.send(QStringLiteral("status MIDI mode"), nullptr, 15), 0);
 }
 
-TEST(MciInterpreter, modeFollowsPlayStopAndTheEndOfThePiece) {
+TEST(MciInterpreter, ModeFollowsPlayStopAndTheEndOfThePiece) {
     Rig rig;
     const auto mode = [&rig] {
         QString reply;
@@ -169,7 +169,7 @@ TEST(MciInterpreter, modeFollowsPlayStopAndTheEndOfThePiece) {
     EXPECT_EQ(mode(), "stopped");
 }
 
-TEST(MciInterpreter, commandsForAnAliasNotOpenFailAndLeaveTheReplyAlone) {
+TEST(MciInterpreter, CommandsForAnAliasNotOpenFailAndLeaveTheReplyAlone) {
     const char* commands[] = {"close OTHER notify", "play OTHER notify",   "play OTHER from 0",
                               "stop OTHER notify",  "seek OTHER to start", "status OTHER mode"};
     for (const char* command : commands) {
@@ -193,7 +193,7 @@ TEST(MciInterpreter, commandsForAnAliasNotOpenFailAndLeaveTheReplyAlone) {
 
 // The old device is closed before the new file is tried, so a failed open
 // leaves nothing under the alias rather than the previous piece.
-TEST(MciInterpreter, openOnAnOpenAliasClosesTheOldDeviceFirst) {
+TEST(MciInterpreter, OpenOnAnOpenAliasClosesTheOldDeviceFirst) {
     Rig rig;
     rig.engine->failing.insert(QStringLiteral("/m/broken.mid"));
     EXPECT_EQ(rig.send(QStringLiteral("open \"/m/broken.mid\" alias MIDI")),
@@ -203,14 +203,14 @@ TEST(MciInterpreter, openOnAnOpenAliasClosesTheOldDeviceFirst) {
     EXPECT_EQ(rig.send(QStringLiteral("play MIDI")), mciCode(MciError::UnknownAlias));
 }
 
-TEST(MciInterpreter, aDeviceThatRefusesReportsFailure) {
+TEST(MciInterpreter, ADeviceThatRefusesReportsFailure) {
     Rig rig;
     rig.engine->liveDevices().front()->setRefuseAll(true);
     for (const char* command : {"play MIDI", "play MIDI from 0", "stop MIDI", "seek MIDI to start"})
         EXPECT_EQ(rig.send(QString::fromUtf8(command)), mciCode(MciError::DeviceFailed)) << command;
 }
 
-TEST(MciInterpreter, withoutAnEngineEveryOpenFails) {
+TEST(MciInterpreter, WithoutAnEngineEveryOpenFails) {
     MciInterpreter mci(nullptr);
     EXPECT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
               mciCode(MciError::CannotOpen));
@@ -295,7 +295,7 @@ struct OutlivedEngine {
 // wait for the load, and the device must end up as if each had waited. The
 // close at the end waits for the load, as it always does, so the journal
 // shows what reached the device before it was closed.
-TEST(MciInterpreterLoading, commandsDuringTheLoadAreCarriedOutOnceTheDeviceIsReady) {
+TEST(MciInterpreterLoading, CommandsDuringTheLoadAreCarriedOutOnceTheDeviceIsReady) {
     const struct {
         std::vector<const char*> during;
         const char* modeDuring;
@@ -325,7 +325,7 @@ TEST(MciInterpreterLoading, commandsDuringTheLoadAreCarriedOutOnceTheDeviceIsRea
     }
 }
 
-TEST(MciInterpreterLoading, refusesTheSameBadCommandsWhileLoading) {
+TEST(MciInterpreterLoading, RefusesTheSameBadCommandsWhileLoading) {
     LoadingRig rig;
     ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
     EXPECT_EQ(rig.send("play MIDI from 5"), mciCode(MciError::BadParameter));
@@ -339,7 +339,7 @@ TEST(MciInterpreterLoading, refusesTheSameBadCommandsWhileLoading) {
 // A failed load leaves no alias, as a failed open always did: the first
 // command once the load has failed finds none (until then the mode is the
 // one asked for). close, which waits for the load, reports it.
-TEST(MciInterpreterLoading, aLoadThatFailsLeavesNothingUnderTheAlias) {
+TEST(MciInterpreterLoading, ALoadThatFailsLeavesNothingUnderTheAlias) {
     {
         LoadingRig rig;
         rig.engine->fake.failing.insert(QStringLiteral("/m/broken.mid"));
@@ -364,7 +364,7 @@ TEST(MciInterpreterLoading, aLoadThatFailsLeavesNothingUnderTheAlias) {
 // close, a second open on the alias and the interpreter's end all wait for a
 // load that finishes within the wait, then close what it opened: no device
 // outlives its alias.
-TEST(MciInterpreterLoading, closeReopenAndTheEndWaitForTheLoadAndCloseItsDevice) {
+TEST(MciInterpreterLoading, CloseReopenAndTheEndWaitForTheLoadAndCloseItsDevice) {
     {
         LoadingRig rig;
         ASSERT_EQ(rig.send("open \"/m/a.mid\" alias MIDI"), 0);
@@ -408,7 +408,7 @@ TEST(MciInterpreterLoading, closeReopenAndTheEndWaitForTheLoadAndCloseItsDevice)
 // answers) must not hold up close, a new open or the end: it is given up,
 // and the device it makes later is closed on the worker, never addressed:
 // the play sent during the load never reaches it.
-TEST(MciInterpreterLoading, aLoadPastTheWaitIsGivenUpAndItsDeviceClosedWhenItComes) {
+TEST(MciInterpreterLoading, ALoadPastTheWaitIsGivenUpAndItsDeviceClosedWhenItComes) {
     for (const char* giveUp : {"close MIDI notify", "open \"/m/b.mid\" alias MIDI", "end"}) {
         SCOPED_TRACE(giveUp);
         OutlivedEngine outlived;
