@@ -50,8 +50,17 @@ QString aliasKey(const QString& alias) {
 }
 
 void answer(QString* reply, int replyLength, MidiDevice::Mode mode) {
+    const QString word =
+        mode == MidiDevice::Mode::Playing ? QStringLiteral("playing") : QStringLiteral("stopped");
     if (reply)
-        *reply = MciInterpreter::modeWord(mode).left(std::max(replyLength, 0));
+        *reply = word.left(std::max(replyLength, 0));
+}
+
+// Only MIDI files have a device; the extension decides, as nothing else is
+// known about a file before it is opened.
+bool isMidiPath(const QString& path) {
+    return path.endsWith(QLatin1String(".mid"), Qt::CaseInsensitive) ||
+           path.endsWith(QLatin1String(".midi"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -86,16 +95,6 @@ std::chrono::milliseconds MciInterpreter::quietFor(const QString& alias) {
     // cleared away, answers soon enough to be asked again.
     MidiDevice* device = found->second.device.get();
     return device ? device->quietFor() : std::chrono::milliseconds::zero();
-}
-
-QString MciInterpreter::modeWord(MidiDevice::Mode mode) {
-    return mode == MidiDevice::Mode::Playing ? QStringLiteral("playing")
-                                             : QStringLiteral("stopped");
-}
-
-bool MciInterpreter::isMidiPath(const QString& path) {
-    return path.endsWith(QLatin1String(".mid"), Qt::CaseInsensitive) ||
-           path.endsWith(QLatin1String(".midi"), Qt::CaseInsensitive);
 }
 
 bool MciInterpreter::settle(Slot& slot, std::chrono::milliseconds wait) {

@@ -41,11 +41,6 @@ public:
     int sendString(const QString& command, QString* reply, int replyLength) override;
     std::chrono::milliseconds quietFor(const QString& alias) override;
 
-    static QString modeWord(MidiDevice::Mode mode);
-    // Only MIDI files have a device; the extension decides, as nothing else is
-    // known about a file before it is opened.
-    static bool isMidiPath(const QString& path);
-
 private:
     struct Load;
     // One alias: its device, or the load that will give it one.
