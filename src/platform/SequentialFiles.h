@@ -22,14 +22,13 @@ public:
     void open(std::int16_t number, const QString& path);
     void close(std::int16_t number);
     bool isOpen(std::int16_t number) const;
-    int openCount() const { return static_cast<int>(m_files.size()); }
 
     bool eof(std::int16_t number);
     // Reads the next line; reading past the end is a run-time error.
     QString lineInput(std::int16_t number);
 
-    // The path a number was opened with, and the number of the last line read,
-    // for messages.
+    // The path a number was opened with, and the number of the last line
+    // read: which script the story is in, and how far.
     QString path(std::int16_t number) const;
     int lineNumber(std::int16_t number) const;
 

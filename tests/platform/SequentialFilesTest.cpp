@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "platform/SequentialFiles.h"
 #include "platform/RuntimeError.h"
+#include "support/OwnProcess.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -100,7 +102,10 @@ TEST(SequentialFiles, FailuresNameTheFileAndTheReason) {
     EXPECT_EQ(errorOf([&] { files.open(1, socketLink); }),
               "Cannot open " + socketLink + ": it is a socket, not a file");
     ::close(socket);
-    EXPECT_EQ(files.openCount(), 0);
+    // A refused open holds nothing.
+    EXPECT_FALSE(files.isOpen(1));
+    EXPECT_TRUE(
+        OwnProcess::openFiles().filter(QFileInfo(dir.path()).canonicalFilePath()).isEmpty());
 }
 
 TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {
@@ -113,7 +118,10 @@ TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {
     }
     const QString lockedError = errorOf([&] { files.open(1, locked); });
     EXPECT_TRUE(lockedError.startsWith("Cannot open " + locked)) << lockedError.toStdString();
-    EXPECT_EQ(files.openCount(), 0);
+    // A refused open holds nothing.
+    EXPECT_FALSE(files.isOpen(1));
+    EXPECT_TRUE(
+        OwnProcess::openFiles().filter(QFileInfo(dir.path()).canonicalFilePath()).isEmpty());
 }
 
 TEST(SequentialFiles, NumbersMustBeOpenOnceAndBeforeUse) {

@@ -180,7 +180,7 @@ TEST_F(StorySoak, AMillionReaderTicksKeepDescriptorsHeapAndScoreSteady) {
     const Sample end = sample();
 
     expectFlat(warm, end);
-    EXPECT_EQ(files.openCount(), 1);
+    EXPECT_EQ(scriptsHeldOpen(), 1);
     EXPECT_EQ(LBl.caption().count(QLatin1String("\r\n")), 21);
     // Every way through the scripts was taken many times over.
     EXPECT_GT(rounds, ticks / 10);
@@ -260,7 +260,7 @@ TEST_F(StorySoak, TenThousandQuestionRoundsKeepTheScoreTrue) {
     const Sample end = sample();
 
     expectFlat(warm, end);
-    EXPECT_EQ(files.openCount(), 1);
+    EXPECT_EQ(scriptsHeldOpen(), 1);
     EXPECT_LT(lowest, 0);
     EXPECT_GE(highest, 500);
 }

@@ -20,7 +20,7 @@ TEST_F(Reader, StartStoryOpensTheOpeningAndKeepsTheOldText) {
     EXPECT_EQ(newest(), "old");
     // Again, as a later layout pass does: the open file is closed first.
     story().StartStory();
-    EXPECT_EQ(files.openCount(), 1);
+    EXPECT_EQ(scriptsHeldOpen(), 1);
 }
 
 TEST_F(Reader, ShowsOneLinePerTickAndTheNewest21) {
@@ -54,7 +54,7 @@ TEST_F(Reader, EndOfFileRestartsWithoutShowingAnything) {
     EXPECT_EQ(LBl.caption(), before);
     EXPECT_EQ(state.Score, 0);
     EXPECT_EQ(openFileName(), "opn.dat");
-    EXPECT_EQ(files.openCount(), 1);
+    EXPECT_EQ(scriptsHeldOpen(), 1);
     read();
     EXPECT_EQ(newest(), "A");
 }
@@ -66,7 +66,7 @@ TEST_F(Reader, AnEmptyOpeningRestartsForEverAndShowsNothing) {
         read();
     EXPECT_EQ(LBl.caption(), "Label1"); // never set
     EXPECT_EQ(state.shownLines, LineHistory{});
-    EXPECT_EQ(files.openCount(), 1);
+    EXPECT_EQ(scriptsHeldOpen(), 1);
 }
 
 TEST_F(Reader, BranchOpensTheEndingOnlyFrom500Points) {

@@ -3,10 +3,13 @@
 
 #include "platform/SequentialFiles.h"
 #include "story/Story.h"
+#include "support/OwnProcess.h"
 #include "support/SequenceRandom.h"
 #include "support/TestForm.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -67,6 +70,13 @@ protected:
 
     QString newest() const { return state.shownLines.back(); }
     bool inQuestion() const { return QstTim.isEnabled() && !LBlTim.isEnabled(); }
+    // Scripts of the data folder that the process really holds open.
+    qsizetype scriptsHeldOpen() const {
+        const QString folder = QFileInfo(dir.path()).canonicalFilePath() + '/';
+        return OwnProcess::openFiles()
+            .filter(QRegularExpression('^' + QRegularExpression::escape(folder)))
+            .size();
+    }
     QString openFileName() const {
         return files.isOpen(state.ScriptFileNo) ? files.path(state.ScriptFileNo).section('/', -1)
                                                 : QString();
