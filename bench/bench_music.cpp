@@ -58,6 +58,13 @@ void renderSeconds(FluidMidiDevice& device, double seconds) {
     benchmark::DoNotOptimize(left.data());
 }
 
+// Opens and plays the bundled tune as the game does; null if it did not open.
+FluidMidiDevice* playTune(OfflineMusic& offline, MusicModule& music) {
+    music.OpenMusic(tunePath());
+    music.PlayMusic();
+    return offline.device();
+}
+
 double processCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -68,9 +75,7 @@ double processCpuSeconds() {
 void BM_WatchdogTick(benchmark::State& state) {
     OfflineMusic offline;
     MusicModule music(offline.mci);
-    music.OpenMusic(tunePath());
-    music.PlayMusic();
-    FluidMidiDevice* device = offline.device();
+    FluidMidiDevice* device = playTune(offline, music);
     if (!device) {
         state.SkipWithError("the tune did not open");
         return;
@@ -103,9 +108,7 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
         state.PauseTiming();
         OfflineMusic offline;
         MusicModule music(offline.mci);
-        music.OpenMusic(tunePath());
-        music.PlayMusic();
-        FluidMidiDevice* device = offline.device();
+        FluidMidiDevice* device = playTune(offline, music);
         state.ResumeTiming();
         if (!device) {
             state.SkipWithError("the tune did not open");
@@ -128,9 +131,7 @@ void BM_TuneLevel(benchmark::State& state) {
     for (auto _ : state) {
         OfflineMusic offline;
         MusicModule music(offline.mci);
-        music.OpenMusic(tunePath());
-        music.PlayMusic();
-        FluidMidiDevice* device = offline.device();
+        FluidMidiDevice* device = playTune(offline, music);
         if (!device) {
             state.SkipWithError("the tune did not open");
             return;
