@@ -13,6 +13,12 @@ namespace {
 constexpr int channels = 2;
 constexpr std::size_t frameBytes = channels * sizeof(std::int16_t);
 
+// How much the server keeps queued, and how much it asks for at once. The
+// server then runs its sink at the queue less two requests, here 200 ms: it
+// wakes some five times a second, this output twenty.
+constexpr std::chrono::milliseconds queued{300};
+constexpr std::chrono::milliseconds request{50};
+
 // libpulse's rule for the threaded mainloop: outside the loop's own thread,
 // every call on its objects is made with the loop locked. The callbacks run
 // in the loop's thread with the lock already held.
@@ -122,7 +128,7 @@ std::unique_ptr<PulseOutput> PulseOutput::connect() {
     return output;
 }
 
-bool PulseOutput::start(_fluid_synth_t* synth, int sampleRate, const Buffer& buffer) {
+bool PulseOutput::start(_fluid_synth_t* synth, int sampleRate) {
     const LoopLock lock(m_loop);
     m_synth = synth;
     // The sound server's own format, so that nothing is converted on its way
@@ -139,19 +145,19 @@ bool PulseOutput::start(_fluid_synth_t* synth, int sampleRate, const Buffer& buf
     pa_stream_set_write_callback(m_stream, onWrite, this);
 
     // A large queue, refilled in large pieces. Without ADJUST_LATENCY the
-    // server keeps the whole target queued and runs its sink at the target
-    // less two requests (so a request of half the target or more would drive
+    // server keeps the whole queue filled and runs its sink at the queue
+    // less two requests (so a request of half the queue or more would drive
     // the sink to its lowest latency). The playback starts once the queue is
     // full.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = bytesFor(buffer.target, sampleRate);
+    attr.tlength = bytesFor(queued, sampleRate);
     attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = bytesFor(buffer.request, sampleRate);
+    attr.minreq = bytesFor(request, sampleRate);
     attr.fragsize = static_cast<std::uint32_t>(-1);
-    const auto flags = buffer.adjustLatency ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
     Deadline deadline(m_loop, m_context, connectWait);
-    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
+    if (pa_stream_connect_playback(m_stream, nullptr, &attr, PA_STREAM_NOFLAGS, nullptr, nullptr) <
+        0)
         return false;
     const bool streaming = deadline.waitFor([&]() -> std::optional<bool> {
         switch (pa_stream_get_state(m_stream)) {

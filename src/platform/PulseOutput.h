@@ -23,17 +23,6 @@ namespace hanashi {
 // more, which also moves any player on that synthesiser forward.
 class PulseOutput {
 public:
-    struct Buffer {
-        // How much the server keeps queued, and how much it asks for at once.
-        // Without adjustLatency the server runs its sink at the target less
-        // two requests, here 200 ms: the server wakes some five times a
-        // second, this output twenty.
-        std::chrono::milliseconds target{300};
-        std::chrono::milliseconds request{50};
-        // Whether the server may lower its sink's latency to fit the target.
-        bool adjustLatency = false;
-    };
-
     // Connects to the server, with no stream yet, so that nothing renders:
     // a machine without a server is known before any synthesiser is built.
     // Null if the server cannot be reached or does not answer within the
@@ -43,8 +32,7 @@ public:
     // server refuses it or does not answer within the wait. The synthesiser
     // must outlive the output and be rendered by nothing else while it
     // exists. Called once.
-    bool start(_fluid_synth_t* synth, int sampleRate, const Buffer& buffer);
-    bool start(_fluid_synth_t* synth, int sampleRate) { return start(synth, sampleRate, Buffer{}); }
+    bool start(_fluid_synth_t* synth, int sampleRate);
 
     // Ends the stream and the connection and joins the stream's thread.
     ~PulseOutput();
