@@ -23,8 +23,8 @@ public:
     Form& form() override { return *this; }
 
     // Runs a handler of this window where control enters the program's code:
-    // every event, tick and paint of the window's controls comes through
-    // here, and start-up too. It is the one place that catches a run-time
+    // every event and tick of the window's controls comes through here, and
+    // start-up too. It is the one place that catches a run-time
     // error: the error is reported and the program ends (Application::fail).
     // Once the window has ended, it runs nothing.
     void dispatch(const std::function<void()>& handler);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
 
-#include "toolkit/Form.h"
 #include "toolkit/Shape.h"
 
 #include <QPainter>
@@ -22,8 +21,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        // A picture whose rows failed to load throws on its first draw.
-        m_owner.form().dispatch([&] { m_owner.paintOn(painter); });
+        m_owner.paintOn(painter);
     }
 
 private:
