@@ -57,7 +57,6 @@ void Timer::sleepFor(std::chrono::milliseconds span) {
 void Timer::wake() {
     if (!m_sleeping)
         return;
-    m_sleeping = false;
     m_timer.stop();
     sync();
 }
