@@ -84,7 +84,6 @@ private:
     qsizetype m_pos = 0;
 };
 
-// Walks one track's events; returns its length in ticks, or -1 when broken.
 // The tempo events of all tracks: the shortest quarter note they set, and
 // the tick of the first of them.
 struct Tempi {
@@ -92,6 +91,8 @@ struct Tempi {
     std::int64_t first = INT64_MAX;
 };
 
+// Walks one track's events, noting its tempo events in tempi; returns its
+// length in ticks, or -1 when broken.
 std::int64_t trackLength(Cursor track, Tempi& tempi) {
     std::int64_t ticks = 0;
     unsigned running = 0;
