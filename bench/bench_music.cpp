@@ -58,11 +58,15 @@ void renderSeconds(FluidMidiDevice& device, double seconds) {
     benchmark::DoNotOptimize(left.data());
 }
 
-// Opens and plays the bundled tune as the game does; null if it did not open.
-FluidMidiDevice* playTune(OfflineMusic& offline, MusicModule& music) {
+// Opens and plays the bundled tune as the game does; null, with the
+// benchmark marked failed, if it did not open.
+FluidMidiDevice* playTune(OfflineMusic& offline, MusicModule& music, benchmark::State& state) {
     music.OpenMusic(tunePath());
     music.PlayMusic();
-    return offline.device();
+    FluidMidiDevice* device = offline.device();
+    if (!device)
+        state.SkipWithError("the tune did not open");
+    return device;
 }
 
 double processCpuSeconds() {
@@ -75,11 +79,9 @@ double processCpuSeconds() {
 void BM_WatchdogTick(benchmark::State& state) {
     OfflineMusic offline;
     MusicModule music(offline.mci);
-    FluidMidiDevice* device = playTune(offline, music);
-    if (!device) {
-        state.SkipWithError("the tune did not open");
+    FluidMidiDevice* device = playTune(offline, music, state);
+    if (!device)
         return;
-    }
     renderSeconds(*device, 1.0);
     for (auto _ : state)
         music.BgmTim_Timer();
@@ -108,12 +110,10 @@ void BM_SynthesiseTune30s(benchmark::State& state) {
         state.PauseTiming();
         OfflineMusic offline;
         MusicModule music(offline.mci);
-        FluidMidiDevice* device = playTune(offline, music);
+        FluidMidiDevice* device = playTune(offline, music, state);
         state.ResumeTiming();
-        if (!device) {
-            state.SkipWithError("the tune did not open");
+        if (!device)
             return;
-        }
         const double start = processCpuSeconds();
         renderSeconds(*device, seconds);
         cpu += processCpuSeconds() - start;
@@ -131,11 +131,9 @@ void BM_TuneLevel(benchmark::State& state) {
     for (auto _ : state) {
         OfflineMusic offline;
         MusicModule music(offline.mci);
-        FluidMidiDevice* device = playTune(offline, music);
-        if (!device) {
-            state.SkipWithError("the tune did not open");
+        FluidMidiDevice* device = playTune(offline, music, state);
+        if (!device)
             return;
-        }
         constexpr int block = 441;
         std::vector<float> left(block);
         std::vector<float> right(block);
