@@ -50,8 +50,8 @@ public:
              "--load=module-native-protocol-unix socket=" + run + "/native auth-anonymous=1"});
         m_server = QStringLiteral("unix:%1/native").arg(run);
         qputenv("PULSE_SERVER", m_server.toLocal8Bit());
-        m_ready =
-            m_daemon.waitForStarted() && waitUntil([this] { return pactl({"info"}).has_value(); });
+        m_ready = m_daemon.waitForStarted() &&
+                  OwnProcess::waitUntil([this] { return pactl({"info"}).has_value(); });
     }
     ~NullSinkServer() {
         m_daemon.kill();
@@ -82,16 +82,6 @@ public:
     int streams() {
         const std::optional<QString> out = pactl({"list", "short", "sink-inputs"});
         return out ? static_cast<int>(out->split('\n', Qt::SkipEmptyParts).size()) : -1;
-    }
-
-    static bool waitUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
     }
 
 private:
@@ -135,7 +125,7 @@ TEST(FluidLive, TheMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
     QString listing;
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
+    EXPECT_TRUE(OwnProcess::waitUntil([&] {
         listing = server.sinkInputs().value_or(QString());
         return listing.contains(QStringLiteral("media.name = \"Music\""));
     }));
@@ -144,10 +134,8 @@ TEST(FluidLive, TheMusicStreamIsInTheServersFormatAndPlaysThePieceToItsEnd) {
     // wake the server every few milliseconds.
     EXPECT_GE(server.sinkLatencyMs(), 50);
 
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] {
-        return device->mode() == MidiDevice::Mode::Stopped;
-    })) << "still playing at tick "
-        << device->currentTick();
+    EXPECT_TRUE(OwnProcess::waitUntil([&] { return device->mode() == MidiDevice::Mode::Stopped; }))
+        << "still playing at tick " << device->currentTick();
     EXPECT_GE(device->currentTick(), ticks);
     EXPECT_EQ(server.streams(), 1) << "the stream failed on the way";
 }
@@ -168,7 +156,7 @@ TEST(FluidLive, WithoutAnAnsweringServerTheNextOutputPlays) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait / 2);
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->hasAudioDriver());
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return QFileInfo(written).size() > 4096; }))
+    EXPECT_TRUE(OwnProcess::waitUntil([&] { return QFileInfo(written).size() > 4096; }))
         << "the file driver does not play";
     device.reset();
 
@@ -206,14 +194,14 @@ TEST(FluidLive, ADeviceWhoseServerDiedStillCloses) {
                                 infoOf(FakeMidiFiles::heldNote(96000)), setupFor({"pulseaudio"}));
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->play());
-    ASSERT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }));
+    ASSERT_TRUE(OwnProcess::waitUntil([&] { return device->currentTick() > 0; }));
     // The output's connection to the server is the process's only socket.
     const auto sockets = [] {
         return OwnProcess::openFiles().filter(QStringLiteral("socket:")).size();
     };
     ASSERT_EQ(sockets(), 1);
     server.kill();
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return sockets() == 0; }))
+    EXPECT_TRUE(OwnProcess::waitUntil([&] { return sockets() == 0; }))
         << "the output held on to the dead connection";
     device->mode();
 
@@ -223,7 +211,7 @@ TEST(FluidLive, ADeviceWhoseServerDiedStillCloses) {
         << "closing hung after the server died";
     const QStringList all = {"fluid_player_stop", "pa_threaded_mainloop_stop",
                              "delete_fluid_player", "delete_fluid_synth", "delete_fluid_settings"};
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return FluidCalls::journal() == all; }))
+    EXPECT_TRUE(OwnProcess::waitUntil([&] { return FluidCalls::journal() == all; }))
         << FluidCalls::journal().join(", ").toStdString();
     EXPECT_TRUE(OwnProcess::holdsNoMoreThan(before));
 }
@@ -249,7 +237,7 @@ TEST(FluidLive, StartsAndEndsWithTheDriverRunning) {
         ASSERT_TRUE(device->hasAudioDriver());
         ASSERT_TRUE(device->play());
         if (round % 2) {
-            EXPECT_TRUE(NullSinkServer::waitUntil([&] { return device->currentTick() > 0; }))
+            EXPECT_TRUE(OwnProcess::waitUntil([&] { return device->currentTick() > 0; }))
                 << "the player never moved";
         }
         FluidCalls::clear();
@@ -257,10 +245,10 @@ TEST(FluidLive, StartsAndEndsWithTheDriverRunning) {
         const QStringList inOrder = {"fluid_player_stop", "pa_threaded_mainloop_stop",
                                      "delete_fluid_player", "delete_fluid_synth",
                                      "delete_fluid_settings"};
-        EXPECT_TRUE(NullSinkServer::waitUntil([&] { return FluidCalls::journal() == inOrder; }))
+        EXPECT_TRUE(OwnProcess::waitUntil([&] { return FluidCalls::journal() == inOrder; }))
             << FluidCalls::journal().join(", ").toStdString();
     }
-    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return server.streams() == 0; }))
+    EXPECT_TRUE(OwnProcess::waitUntil([&] { return server.streams() == 0; }))
         << server.streams() << " streams left";
     EXPECT_EQ(environ, environment);
     EXPECT_EQ(std::getenv("PULSE_PROP_media.role"), nullptr);
@@ -288,14 +276,14 @@ TEST(FluidLive, TheGamesCommandsMeetLoadsAtEveryStage) {
                                MciInterpreter::Opening::InBackground);
             for (const QString& command : session) {
                 if (command == "wait") {
-                    EXPECT_TRUE(NullSinkServer::waitUntil([&] { return server.streams() == 1; }));
+                    EXPECT_TRUE(OwnProcess::waitUntil([&] { return server.streams() == 1; }));
                     continue;
                 }
                 QString reply;
                 mci.sendString(command, &reply, 15);
             }
         }
-        EXPECT_TRUE(NullSinkServer::waitUntil([&] { return server.streams() == 0; }))
+        EXPECT_TRUE(OwnProcess::waitUntil([&] { return server.streams() == 0; }))
             << server.streams() << " streams left";
     }
 }
