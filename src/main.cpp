@@ -1,20 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "app/Fom.h"
+#include "platform/LoadHold.h"
 #include "platform/Mci.h"
 #include "platform/MixerStream.h"
 #include "platform/RandomSource.h"
+#include "platform/Workers.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
     hanashi::nameMixerStream();
     hanashi::Application app(argc, argv);
     hanashi::ClockSeededRandom random;
-    // The music's load waits for the window's first frame.
-    hanashi::holdBackgroundLoads();
-    const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci();
-    hanashi::Fom fom(hanashi::systemServices(random, *mci));
-    hanashi::Application::setShutdownHook([&fom] { fom.stopMusicForExit(); });
-    fom.setOnFirstFrame(hanashi::releaseBackgroundLoads);
+    // The music's load waits for the window's first frame. The workers,
+    // which wait on it, go first.
+    hanashi::LoadHold loads;
+    loads.hold();
+    hanashi::Workers workers;
+    const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci(workers, loads);
+    hanashi::Fom fom(hanashi::systemServices(random, *mci, workers));
+    hanashi::Application::setShutdownHook([&fom, &workers] {
+        fom.stopMusicForExit();
+        workers.joinAll(hanashi::Workers::EndOfProgramWait);
+    });
+    fom.setOnFirstFrame([&loads] { loads.release(); });
     fom.dispatch([&fom] {
         fom.Form_Load();
         fom.showCoveringScreen();

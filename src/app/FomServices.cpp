@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/FomServices.h"
 
+#include "platform/Workers.h"
 #include "toolkit/Screen.h"
 
 #include <QDesktopServices>
@@ -9,7 +10,7 @@
 
 namespace hanashi {
 
-FomServices systemServices(RandomSource& random, Mci& mci) {
+FomServices systemServices(RandomSource& random, Mci& mci, Workers& workers) {
     return FomServices{
         random,
         mci,
@@ -20,8 +21,10 @@ FomServices systemServices(RandomSource& random, Mci& mci) {
         // use to the game.
         [](const QUrl& url) { QDesktopServices::openUrl(url); },
         // The end is immediate: nothing may run after it, not even the
-        // window's own teardown.
-        [](int status) {
+        // window's own teardown. The music's threads have a moment to let go
+        // of the sound server.
+        [&workers](int status) {
+            workers.joinAll(Workers::EndOfProgramWait);
             std::fflush(nullptr);
             std::_Exit(status);
         },

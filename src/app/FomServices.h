@@ -9,6 +9,7 @@ namespace hanashi {
 
 class Mci;
 class RandomSource;
+class Workers;
 
 // What the window takes from the system, handed in so that tests can stand in
 // for each: chance, the music's command strings, the program's folder, the
@@ -22,7 +23,7 @@ struct FomServices {
     std::function<void(int status)> endProgram;
 };
 
-// The services of the real game.
-FomServices systemServices(RandomSource& random, Mci& mci);
+// The services of the real game. Its end gives the workers their deadline.
+FomServices systemServices(RandomSource& random, Mci& mci, Workers& workers);
 
 } // namespace hanashi

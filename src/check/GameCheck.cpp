@@ -3,9 +3,8 @@
 
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
-#include "platform/FluidMidiEngine.h"
 #include "platform/LineReader.h"
-#include "platform/MidiFileInfo.h"
+#include "platform/MidiTune.h"
 #include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
 #include "story/Rules.h"
@@ -217,19 +216,11 @@ private:
         std::optional<PlainFile> file = openFile(name, Severity::Warning, silent);
         if (!file)
             return;
-        const qint64 maxSize = FluidMidiEngine::Options{}.maxFileSize;
-        QByteArray bytes;
-        try {
-            bytes = file->readAll(maxSize);
-        } catch (const RuntimeError&) {
+        // The game's own reading: what it refuses, it does not play.
+        const MidiTune::Reading reading = MidiTune::read(*file);
+        if (!reading.tune)
             add(Severity::Warning, name, 0,
-                QStringLiteral("larger than %1 bytes, or unreadable: %2").arg(maxSize).arg(silent));
-            return;
-        }
-        if (!MidiFileInfo::parse(bytes))
-            add(Severity::Warning, name, 0,
-                QStringLiteral("not a complete Standard MIDI File of format 0 or 1: %1")
-                    .arg(silent));
+                QStringLiteral("not played: %1: %2").arg(reading.refusal, silent));
     }
 
     QString m_dir;

@@ -1,47 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "platform/FluidMidiEngine.h"
 
-#include "platform/MidiFileInfo.h"
+#include "platform/LibraryMessages.h"
+#include "platform/MidiTune.h"
 #include "platform/PlainFile.h"
-#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <alsa/asoundlib.h>
-#include <fluidsynth.h>
-#include <glib.h>
 
 namespace hanashi {
-
-namespace {
-
-void ignoreFluidMessage(int, const char*, void*) {}
-
-void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
-
-void ignoreGlibMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-} // namespace
 
 FluidMidiEngine::FluidMidiEngine()
     : FluidMidiEngine(Options{}) {}
 
 FluidMidiEngine::FluidMidiEngine(Options options)
     : m_options(std::move(options)) {
-    silenceLibraries();
-}
-
-void FluidMidiEngine::silenceLibraries() {
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-        fluid_set_log_function(level, ignoreFluidMessage, nullptr);
-    // libasound prints its own lines when there is no sound card.
-    snd_lib_error_set_handler(ignoreAlsaMessage);
-    // FluidSynth hands a SoundFont it cannot read to libinstpatch, whose
-    // failed assertions on a corrupt file go through GLib's log, under no
-    // domain of their own.
-    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_RECURSION);
-    for (const char* domain : {static_cast<const char*>(nullptr), "libInstPatch"})
-        g_log_set_handler(domain, levels, ignoreGlibMessage, nullptr);
+    silenceLibraryMessages();
 }
 
 QStringList FluidMidiEngine::soundFontsFor(const QString& tunePath) const {
@@ -56,16 +30,14 @@ QStringList FluidMidiEngine::soundFontsFor(const QString& tunePath) const {
 }
 
 std::unique_ptr<MidiDevice> FluidMidiEngine::open(const QString& path) {
-    // FluidSynth's player takes a missing or broken file without complaint
-    // and fails only later, in the audio thread; read and check it here.
-    QByteArray bytes;
-    try {
-        bytes = PlainFile::open(path).readAll(m_options.maxFileSize);
-    } catch (const RuntimeError&) {
+    // Read and judged here, whole, by the one reader that hanashi-check uses
+    // too; the device plays what it read.
+    PlainFile::Failure failure;
+    std::optional<PlainFile> file = PlainFile::tryOpen(path, &failure);
+    if (!file)
         return nullptr;
-    }
-    const std::optional<MidiFileInfo> info = MidiFileInfo::parse(bytes);
-    if (!info)
+    const MidiTune::Reading reading = MidiTune::read(*file);
+    if (!reading.tune)
         return nullptr;
 
     FluidMidiDevice::Setup setup;
@@ -73,10 +45,11 @@ std::unique_ptr<MidiDevice> FluidMidiEngine::open(const QString& path) {
     if (m_options.output == Output::AudioDriver) {
         if (m_options.drivers.empty())
             return nullptr;
-        setup.drivers = m_options.drivers;
+        setup.outputs.names = m_options.drivers;
     }
     setup.gain = m_options.gain;
-    return FluidMidiDevice::create(bytes, *info, setup);
+    setup.workers = m_options.workers;
+    return FluidMidiDevice::create(reading.tune, setup);
 }
 
 } // namespace hanashi

@@ -10,8 +10,12 @@
 
 namespace hanashi {
 
-// Opens MIDI files on FluidSynth. Constructing one silences FluidSynth's and
-// ALSA's messages for the whole process: a game has no terminal to talk to.
+class Workers;
+
+// Opens MIDI files on FluidSynth: a file the tune reader accepts, played with
+// the first SoundFont that can play it. Constructing one silences the sound
+// libraries' messages for the whole process: a game has no terminal to talk
+// to.
 class FluidMidiEngine : public MidiEngine {
 public:
     enum class Output { AudioDriver, Offline };
@@ -30,8 +34,8 @@ public:
         // The bundled tune with TimGM6mb at a good level, well clear of
         // clipping (bench_music's BM_TuneLevel).
         float gain = 1.6F;
-        // Files larger than this are refused rather than read.
-        qint64 maxFileSize = 16 * 1024 * 1024;
+        // Where a device's slow release finishes; without, it is waited for.
+        Workers* workers = nullptr;
     };
 
     FluidMidiEngine();
@@ -42,9 +46,6 @@ public:
 
     // SoundFonts (.sf2, .sf3) beside the tune, by name, then the fallbacks.
     QStringList soundFontsFor(const QString& tunePath) const;
-
-    // Idempotent; called by the constructors.
-    static void silenceLibraries();
 
 private:
     Options m_options;

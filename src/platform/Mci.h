@@ -7,6 +7,9 @@
 
 namespace hanashi {
 
+class LoadHold;
+class Workers;
+
 // Result codes of Mci::sendString. Callers in the game never look at them;
 // they exist so that tests and tools can tell the failures apart.
 enum class MciError : int {
@@ -46,18 +49,11 @@ public:
     }
 };
 
-// The FluidSynth-backed interpreter the game uses, opening in the background.
-// Never fails to construct: on a machine without a SoundFont or audio output
-// every open fails (the alias is gone by the next command) and the game runs
-// silently.
-std::unique_ptr<Mci> createSystemMci();
-
-// Loads that interpreter starts in the background wait while they are held,
-// at most loadHoldLimit: the game holds them while its window draws its
-// first frame, which on a two-core machine they would otherwise slow down.
-// Nothing is held unless asked.
-void holdBackgroundLoads();
-void releaseBackgroundLoads();
-constexpr std::chrono::milliseconds loadHoldLimit{1000};
+// The FluidSynth-backed interpreter the game uses, opening in the background
+// on workers, with loads held back while hold is held. Never fails to
+// construct: on a machine without a SoundFont or audio output every open
+// fails (the alias is gone by the next command) and the game runs silently.
+// The workers and the hold must outlive it.
+std::unique_ptr<Mci> createSystemMci(Workers& workers, LoadHold& hold);
 
 } // namespace hanashi

@@ -1,47 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "platform/MciInterpreter.h"
 
+#include "platform/LoadHold.h"
+#include "platform/Workers.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace hanashi {
-
-namespace {
-
-struct LoadHold {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool held = false;
-};
-
-LoadHold& loadHold() {
-    static LoadHold hold;
-    return hold;
-}
-
-void waitWhileLoadsAreHeld() {
-    LoadHold& hold = loadHold();
-    std::unique_lock lock(hold.mutex);
-    hold.released.wait_for(lock, loadHoldLimit, [&] { return !hold.held; });
-}
-
-} // namespace
-
-void holdBackgroundLoads() {
-    const std::lock_guard lock(loadHold().mutex);
-    loadHold().held = true;
-}
-
-void releaseBackgroundLoads() {
-    {
-        const std::lock_guard lock(loadHold().mutex);
-        loadHold().held = false;
-    }
-    loadHold().released.notify_all();
-}
 
 namespace {
 
@@ -76,15 +43,18 @@ struct MciInterpreter::Load {
     std::unique_ptr<MidiDevice> device;
 };
 
-MciInterpreter::MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening,
-                               std::chrono::milliseconds loadWait)
+MciInterpreter::MciInterpreter(std::unique_ptr<MidiEngine> engine)
+    : m_engine(std::move(engine)) {}
+
+MciInterpreter::MciInterpreter(std::unique_ptr<MidiEngine> engine, Background background)
     : m_engine(std::move(engine))
-    , m_opening(opening)
-    , m_loadWait(loadWait) {}
+    , m_background(background) {}
 
 MciInterpreter::~MciInterpreter() {
-    while (!m_devices.empty())
+    while (!m_devices.empty()) {
+        settle(m_devices.begin()->second, loadWait());
         remove(m_devices.begin());
+    }
 }
 
 std::chrono::milliseconds MciInterpreter::quietFor(const QString& alias) {
@@ -120,7 +90,7 @@ bool MciInterpreter::settle(Slot& slot, std::chrono::milliseconds wait) {
 }
 
 void MciInterpreter::remove(std::map<QString, Slot>::iterator slot) {
-    if (!settle(slot->second, m_loadWait)) {
+    if (!settle(slot->second, std::chrono::milliseconds::zero())) {
         std::lock_guard lock(slot->second.load->mutex);
         slot->second.load->abandoned = true;
     }
@@ -154,15 +124,16 @@ int MciInterpreter::open(const QString& path, const QString& alias) {
     if (!isMidiPath(path))
         return mciCode(MciError::UnknownDeviceType);
     const QString key = aliasKey(alias);
-    if (const auto old = m_devices.find(key); old != m_devices.end())
+    if (const auto old = m_devices.find(key); old != m_devices.end()) {
+        settle(old->second, loadWait());
         remove(old);
-    if (!m_engine)
-        return mciCode(MciError::CannotOpen);
-    if (m_opening == Opening::InBackground) {
+    }
+    if (m_background) {
         auto load = std::make_shared<Load>();
-        try {
-            std::thread([load, engine = m_engine, path] {
-                waitWhileLoadsAreHeld();
+        const bool started =
+            m_background->workers.start([load, engine = m_engine, hold = m_background->hold, path] {
+                if (hold)
+                    hold->waitWhileHeld();
                 std::unique_ptr<MidiDevice> device = engine->open(path);
                 std::unique_lock lock(load->mutex);
                 if (load->abandoned) {
@@ -172,12 +143,12 @@ int MciInterpreter::open(const QString& path, const QString& alias) {
                 load->device = std::move(device);
                 load->done = true;
                 load->finished.notify_all();
-            }).detach();
+            });
+        if (started) {
             m_devices.emplace(key, Slot{nullptr, std::move(load), false, false});
             return mciCode(MciError::None);
-        } catch (const std::system_error&) {
-            // No thread to spare: open here instead.
         }
+        // No thread to spare: open here instead.
     }
     std::unique_ptr<MidiDevice> opened = m_engine->open(path);
     if (!opened)
@@ -191,7 +162,8 @@ int MciInterpreter::close(const QString& alias) {
     if (found == m_devices.end())
         return mciCode(MciError::UnknownAlias);
     // The answer is the device's: an open that failed meanwhile has no alias.
-    const bool failed = settle(found->second, m_loadWait) && !found->second.device;
+    // The load is waited for once; what is still loading then is given up.
+    const bool failed = settle(found->second, loadWait()) && !found->second.device;
     remove(found);
     return mciCode(failed ? MciError::UnknownAlias : MciError::None);
 }

@@ -10,32 +10,39 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace hanashi {
+
+class LoadHold;
+class Workers;
 
 // Carries out command strings on MIDI devices kept by alias (aliases compare
 // without regard to case). An open on an alias that is in use closes the old
 // device first, so at most one device is ever addressed per alias.
 class MciInterpreter : public Mci {
 public:
-    enum class Opening {
-        // open returns once the device is ready, or with its failure.
-        AtOnce,
-        // open starts the engine on a worker thread and returns success at
-        // once. Until the device is ready, play, stop and seek are noted and
-        // carried out on it when it is; status answers what the device will
-        // say then. If the open fails, the alias is gone, as if the open had
-        // failed at once. close, an open on the alias and the interpreter's
-        // end wait for the load, but never longer than loadWait: a load
-        // still running then is abandoned, and the device it makes is closed
-        // on the worker as soon as it exists.
-        InBackground,
-    };
-
+    // How an interpreter that loads in the background does it. open starts
+    // the engine on a worker and returns success at once. Until the device
+    // is ready, play, stop and seek are noted and carried out on it when it
+    // is; status answers what the device will say then. If the open fails,
+    // the alias is gone, as if the open had failed at once. close, an open on
+    // the alias and the interpreter's end wait for the load once, never
+    // longer than loadWait: a load still running then is abandoned, and the
+    // device it makes is closed on the worker as soon as it exists.
     static constexpr std::chrono::milliseconds DefaultLoadWait{300};
 
-    explicit MciInterpreter(std::unique_ptr<MidiEngine> engine, Opening opening = Opening::AtOnce,
-                            std::chrono::milliseconds loadWait = DefaultLoadWait);
+    struct Background {
+        Workers& workers;
+        // Loads wait while it is held; none if null.
+        LoadHold* hold = nullptr;
+        std::chrono::milliseconds loadWait = DefaultLoadWait;
+    };
+
+    // Opens devices at once: open returns when the device is ready, or with
+    // its failure.
+    explicit MciInterpreter(std::unique_ptr<MidiEngine> engine);
+    MciInterpreter(std::unique_ptr<MidiEngine> engine, Background background);
     ~MciInterpreter() override;
 
     int sendString(const QString& command, QString* reply, int replyLength) override;
@@ -65,14 +72,17 @@ private:
     // load), waiting up to wait for it; then what was asked for meanwhile has
     // been carried out.
     static bool settle(Slot& slot, std::chrono::milliseconds wait);
-    // Settles the slot within the load wait or gives its load up, then
-    // removes it and closes its device.
+    // How long a load is waited for: not at all where none runs.
+    std::chrono::milliseconds loadWait() const {
+        return m_background ? m_background->loadWait : std::chrono::milliseconds::zero();
+    }
+    // Removes the slot and closes its device; a load still running is given
+    // up without waiting.
     void remove(std::map<QString, Slot>::iterator slot);
 
     // Shared with the workers, which may outlive the interpreter.
     std::shared_ptr<MidiEngine> m_engine;
-    Opening m_opening;
-    std::chrono::milliseconds m_loadWait;
+    std::optional<Background> m_background;
     std::map<QString, Slot> m_devices;
 };
 

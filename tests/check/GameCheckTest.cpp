@@ -137,8 +137,10 @@ TEST_F(GameCheck, ATuneThatCannotPlayIsAWarning) {
     };
     const Case cases[] = {
         {QByteArray(), "game/dat/bgm.mid: warning: missing: the game runs without music"},
-        {"text", "not a complete Standard MIDI File"},
-        {tune.left(tune.size() - 3), "not a complete Standard MIDI File"}, // cut short
+        {"text", "not played: not a Standard MIDI File: it does not begin with MThd: the game "
+                 "runs without music"},
+        {tune.left(tune.size() - 3), "not played: the file ends inside track 1: the game runs "
+                                     "without music"}, // cut short
     };
     for (const Case& c : cases) {
         game.removeData("bgm.mid");

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/MciInterpreter.h"
+#include "platform/Workers.h"
 #include "support/FakeMidiEngine.h"
 #include "support/OwnProcess.h"
 
@@ -210,8 +211,12 @@ TEST(MciInterpreter, ADeviceThatRefusesReportsFailure) {
         EXPECT_EQ(rig.send(QString::fromUtf8(command)), mciCode(MciError::DeviceFailed)) << command;
 }
 
-TEST(MciInterpreter, WithoutAnEngineEveryOpenFails) {
-    MciInterpreter mci(nullptr);
+// As on a machine without a SoundFont or sound output: the open fails and
+// leaves no alias behind.
+TEST(MciInterpreter, AnOpenThatFailsLeavesNoAlias) {
+    auto engine = std::make_unique<FakeMidiEngine>();
+    engine->failing.insert(QStringLiteral("/m/a.mid"));
+    MciInterpreter mci(std::move(engine));
     EXPECT_EQ(mci.sendString(QStringLiteral("open \"/m/a.mid\" alias MIDI"), nullptr, 0),
               mciCode(MciError::CannotOpen));
     EXPECT_EQ(mci.sendString(QStringLiteral("status MIDI mode"), nullptr, 0),
@@ -246,6 +251,7 @@ private:
 };
 
 struct LoadingRig {
+    Workers workers;
     GatedEngine* engine;
     MciInterpreter mci;
 
@@ -264,7 +270,7 @@ struct LoadingRig {
 private:
     LoadingRig(std::unique_ptr<GatedEngine> gated, std::chrono::milliseconds loadWait)
         : engine(gated.get())
-        , mci(std::move(gated), MciInterpreter::Opening::InBackground, loadWait) {}
+        , mci(std::move(gated), {workers, nullptr, loadWait}) {}
 };
 
 // An interpreter over a gated engine that it may outlive: the engine goes
@@ -273,13 +279,15 @@ struct OutlivedEngine {
     QStringList journalAtEnd;
     std::promise<void> gone;
     GatedEngine* engine = nullptr;
+    // Goes first, once every worker has finished with what is above.
+    Workers workers;
 
     MciInterpreter interpreter(std::chrono::milliseconds loadWait) {
         auto gated = std::make_unique<GatedEngine>();
         gated->journalAtEnd = &journalAtEnd;
         gated->gone = &gone;
         engine = gated.get();
-        return MciInterpreter(std::move(gated), MciInterpreter::Opening::InBackground, loadWait);
+        return MciInterpreter(std::move(gated), {workers, nullptr, loadWait});
     }
     int send(MciInterpreter& mci, const char* command) {
         return mci.sendString(QString::fromUtf8(command), nullptr, 0);
@@ -430,6 +438,22 @@ TEST(MciInterpreterLoading, ALoadPastTheWaitIsGivenUpAndItsDeviceClosedWhenItCom
         expected.sort();
         EXPECT_EQ(journal, expected);
     }
+}
+
+// End during a load that never finishes: close waits for it once, then lets
+// go, however the interpreter goes on to remove the alias.
+TEST(MciInterpreterLoading, CloseWaitsForAStuckLoadOnlyOnce) {
+    OutlivedEngine outlived;
+    const std::chrono::milliseconds wait(400);
+    {
+        MciInterpreter mci = outlived.interpreter(wait);
+        ASSERT_EQ(outlived.send(mci, "open \"/m/a.mid\" alias MIDI"), 0);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(outlived.send(mci, "close MIDI notify"), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, wait * 3 / 2);
+    }
+    outlived.engine->release();
+    EXPECT_EQ(outlived.journal(), QStringList({"open /m/a.mid", "close /m/a.mid"}));
 }
 
 } // namespace

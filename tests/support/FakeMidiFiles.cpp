@@ -13,14 +13,14 @@ void bigEndian(QByteArray& out, quint32 value, int bytes) {
         out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-QByteArray quantity(quint32 value) {
+} // namespace
+
+QByteArray FakeMidiFiles::quantity(quint32 value) {
     QByteArray out(1, static_cast<char>(value & 0x7F));
     while (value >>= 7)
         out.prepend(static_cast<char>(0x80 | (value & 0x7F)));
     return out;
 }
-
-} // namespace
 
 QByteArray FakeMidiFiles::header(int format, int tracks, int division) {
     QByteArray out("MThd");

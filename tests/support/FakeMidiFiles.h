@@ -11,6 +11,8 @@ class FakeMidiFiles {
 public:
     // "MThd" with the given fields; tracks are appended by the caller.
     static QByteArray header(int format, int tracks, int division = 480);
+    // A variable-length quantity, as delta times are written.
+    static QByteArray quantity(quint32 value);
     // "MTrk", its length, then the events as given (delta times included).
     static QByteArray track(const QByteArray& events);
     // A whole file: format 0, one track holding one note of ticks length on

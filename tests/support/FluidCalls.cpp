@@ -42,27 +42,21 @@ void clear() {
 // __real_NAME the library's own.
 extern "C" {
 
-int __real_fluid_player_stop(fluid_player_t* player);
+int __real_fluid_synth_all_sounds_off(fluid_synth_t* synth, int channel);
 void __real_delete_fluid_audio_driver(fluid_audio_driver_t* driver);
-void __real_delete_fluid_player(fluid_player_t* player);
 void __real_delete_fluid_synth(fluid_synth_t* synth);
 void __real_delete_fluid_settings(fluid_settings_t* settings);
 void __real_pa_threaded_mainloop_stop(pa_threaded_mainloop* loop);
 
-int __wrap_fluid_player_stop(fluid_player_t* player) {
-    const int result = __real_fluid_player_stop(player);
-    hanashi::FluidCalls::record("fluid_player_stop");
+int __wrap_fluid_synth_all_sounds_off(fluid_synth_t* synth, int channel) {
+    const int result = __real_fluid_synth_all_sounds_off(synth, channel);
+    hanashi::FluidCalls::record("fluid_synth_all_sounds_off");
     return result;
 }
 
 void __wrap_delete_fluid_audio_driver(fluid_audio_driver_t* driver) {
     __real_delete_fluid_audio_driver(driver);
     hanashi::FluidCalls::record("delete_fluid_audio_driver");
-}
-
-void __wrap_delete_fluid_player(fluid_player_t* player) {
-    __real_delete_fluid_player(player);
-    hanashi::FluidCalls::record("delete_fluid_player");
 }
 
 void __wrap_delete_fluid_synth(fluid_synth_t* synth) {
