@@ -6,6 +6,7 @@
 // and read the medians.
 #include "music/MusicModule.h"
 #include "platform/MciInterpreter.h"
+#include "platform/MidiTune.h"
 #include "support/WatchedFluidEngine.h"
 
 #include <QDir>
@@ -138,18 +139,67 @@ void BM_TuneLevel(benchmark::State& state) {
         std::vector<float> left(block);
         std::vector<float> right(block);
         while (device->mode() == MidiDevice::Mode::Playing) {
-            device->render(left.data(), right.data(), block);
-            for (int i = 0; i < block; ++i) {
+            const int rendered = device->render(left.data(), right.data(), block);
+            for (int i = 0; i < rendered; ++i) {
                 peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
                 sum += double(left[i]) * left[i] + double(right[i]) * right[i];
             }
-            samples += 2 * block;
+            samples += 2 * rendered;
         }
     }
     state.counters["peak_dbfs"] = 20 * std::log10(peak);
     state.counters["rms_dbfs"] = 20 * std::log10(std::sqrt(sum / samples));
 }
 BENCHMARK(BM_TuneLevel)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A tune as dense as the tune reader lets through: MaxEventsPerWindow
+// messages in every DensityWindow, here as many notes struck and released at
+// once on all sixteen channels. core_pct is the share of one core its three
+// seconds take offline: it must stay well under one core for the tune to play
+// in real time beside the game.
+void BM_DensestTune3s(benchmark::State& state) {
+    QByteArray events;
+    const int notes = MidiTune::MaxEventsPerWindow / 2;
+    for (int window = 0; window < 30; ++window) {
+        for (int note = 0; note < notes; ++note) {
+            const char channel = static_cast<char>(note % 16);
+            const char key = static_cast<char>(24 + note % 80);
+            // 96 ticks a window at 480 a beat and the default tempo: 100 ms.
+            const bool first = note == 0 && window > 0;
+            events += first ? QByteArray::fromHex("8060") : QByteArray(1, '\0');
+            events += QByteArray(1, char(0x90 | channel)) + key + char(100);
+            events += QByteArray(1, '\0') + char(0x80 | channel) + key + char(0);
+        }
+    }
+    events += QByteArray::fromHex("8060ff2f00");
+    QByteArray file = QByteArray::fromHex("4d546864000000060000000101e0") + "MTrk";
+    for (int shift = 24; shift >= 0; shift -= 8)
+        file += char((events.size() >> shift) & 0xFF);
+    file += events;
+    const MidiTune::Reading reading = MidiTune::read(file);
+    if (!reading.tune) {
+        state.SkipWithError(reading.refusal.toStdString().c_str());
+        return;
+    }
+    double cpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FluidMidiDevice::Setup setup;
+        setup.soundFonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")};
+        auto device = FluidMidiDevice::create(reading.tune, setup);
+        state.ResumeTiming();
+        if (!device) {
+            state.SkipWithError("no SoundFont");
+            return;
+        }
+        device->play();
+        const double start = processCpuSeconds();
+        renderSeconds(*device, 3.0);
+        cpu += processCpuSeconds() - start;
+    }
+    state.counters["core_pct"] = 100.0 * cpu / (3.0 * double(state.iterations()));
+}
+BENCHMARK(BM_DensestTune3s)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
