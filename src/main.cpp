@@ -7,12 +7,15 @@
 
 int main(int argc, char** argv) {
     hanashi::nameMixerStream();
+    // Held open for the whole run: the game may reach its files through it.
+    const std::optional<hanashi::ProgramFolder> folder =
+        hanashi::gameFolder(argc > 0 ? argv[0] : nullptr);
     hanashi::Application app(argc, argv);
     hanashi::ClockSeededRandom random;
     // The music's load waits for the window's first frame.
     hanashi::holdBackgroundLoads();
     const std::unique_ptr<hanashi::Mci> mci = hanashi::createSystemMci();
-    hanashi::Fom fom(hanashi::systemServices(random, *mci));
+    hanashi::Fom fom(hanashi::systemServices(random, *mci, folder ? folder->path() : QString()));
     hanashi::Application::setShutdownHook([&fom] { fom.stopMusicForExit(); });
     fom.setOnFirstFrame(hanashi::releaseBackgroundLoads);
     fom.dispatch([&fom] {

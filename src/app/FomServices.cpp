@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/FomServices.h"
 
+#include "story/Rules.h"
 #include "toolkit/Screen.h"
 
 #include <QDesktopServices>
@@ -9,11 +10,16 @@
 
 namespace hanashi {
 
-FomServices systemServices(RandomSource& random, Mci& mci) {
+std::optional<ProgramFolder> gameFolder(const char* startedBy) {
+    return ProgramFolder::ofThisProcess(startedBy,
+                                        QByteArray(DataFolder.data(), DataFolder.size()));
+}
+
+FomServices systemServices(RandomSource& random, Mci& mci, const QString& programFolder) {
     return FomServices{
         random,
         mci,
-        applicationFolder,
+        [programFolder] { return programFolder; },
         screenHeightTwips,
         // Qt hands the file: URL to the desktop's opener as one argument, with
         // no shell in between, and does not wait for it. The result is of no
