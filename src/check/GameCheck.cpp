@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
+#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
@@ -259,18 +259,14 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
 
 namespace {
 
-// Why the folder's files cannot be looked up, if they cannot.
+// Why the folder's files cannot be looked up, if they cannot. The game only
+// opens files by their names, which takes search permission and not read
+// permission: a folder of mode 711 plays.
 std::optional<QString> unsearchable(const QString& folder) {
     const QByteArray name = QFile::encodeName(folder);
-    DIR* listing = ::opendir(name.constData());
-    int error = listing ? 0 : errno;
-    if (listing)
-        ::closedir(listing);
-    if (!error && ::access(name.constData(), X_OK) != 0)
-        error = errno;
-    if (!error)
+    if (::faccessat(AT_FDCWD, name.constData(), X_OK, AT_EACCESS) == 0)
         return std::nullopt;
-    return lowerFirst(QString::fromLocal8Bit(std::strerror(error)));
+    return lowerFirst(QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 } // namespace
@@ -282,7 +278,7 @@ std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownD
     // Every file would seem missing; say once what is wrong instead.
     if (const std::optional<QString> reason = unsearchable(dataDir))
         return {Finding{Finding::Severity::Error, shownDataDir, 0,
-                        QStringLiteral("cannot list %1: %2").arg(shown, *reason)}};
+                        QStringLiteral("cannot open the files in %1: %2").arg(shown, *reason)}};
     return GameChecker(dataDir, shown).run();
 }
 

@@ -115,10 +115,12 @@ TEST(CheckTool, ExitsTwoOnAUsageError) {
         EXPECT_TRUE(help.out.contains(word)) << word;
 }
 
-// A folder that may be listed but not searched makes every file look missing
-// (and each "differ only in case" from itself); it is named once instead.
-// Root searches anything, so the check then runs as nobody.
-TEST(CheckTool, NamesAGameFolderItCannotSearch) {
+// The game opens its files by their names, which takes search permission
+// on dat/ and not read permission. A folder that may be listed but not
+// searched makes every file look missing (and each "differ only in case"
+// from itself): it is named once instead. One that may be searched but not
+// listed plays. Root searches anything, so the check then runs as nobody.
+TEST(CheckTool, JudgesDatByWhetherItsFilesOpen) {
     GameFolder game;
     makePlayable(game);
     const QString dat = game.dataFolder();
@@ -128,16 +130,29 @@ TEST(CheckTool, NamesAGameFolderItCannotSearch) {
          folder = QFileInfo(folder).path())
         QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther);
     ASSERT_TRUE(QFile::setPermissions(game.programFolder(), all));
-    ASSERT_TRUE(
-        QFile::setPermissions(dat, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-    const CheckRun run = geteuid() == 0
-                             ? runCheck({"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                         HANASHI_CHECK_EXE, game.programFolder()},
-                                        QStringLiteral("setpriv"))
-                             : runCheck({game.programFolder()});
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    struct Case {
+        QFile::Permissions mode;
+        int status;
+        QString firstLine;
+    };
+    const Case cases[] = {
+        {owner | QFile::ReadOther, 1,
+         game.programFolder() + "/dat: error: cannot open the files in " + game.programFolder() +
+             "/dat/: permission denied"},
+        {owner | QFile::ExeGroup | QFile::ExeOther, 0,
+         game.programFolder() + "/dat/opn.dat:4: note: this branch line opens the ending"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(QFile::setPermissions(dat, c.mode));
+        const CheckRun run = geteuid() == 0
+                                 ? runCheck({"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                             HANASHI_CHECK_EXE, game.programFolder()},
+                                            QStringLiteral("setpriv"))
+                                 : runCheck({game.programFolder()});
+        EXPECT_EQ(run.status, c.status) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(c.firstLine)) << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains("case-sensitive")) << run.out.toStdString();
+    }
     QFile::setPermissions(dat, all);
-    EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_EQ(run.out.section('\n', 0, 0), game.programFolder() + "/dat: error: cannot list " +
-                                               game.programFolder() + "/dat/: permission denied");
-    EXPECT_FALSE(run.out.contains("case-sensitive")) << run.out.toStdString();
 }
