@@ -19,6 +19,8 @@ QString Finding::toText() const {
     QString where = file;
     if (line > 0)
         where += QLatin1Char(':') + QString::number(line);
+    if (line > 0 && column > 0)
+        where += QLatin1Char(':') + QString::number(column);
     return where + QStringLiteral(": ") + severityName(severity) + QStringLiteral(": ") + message;
 }
 

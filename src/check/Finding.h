@@ -18,8 +18,9 @@ struct Finding {
     QString file; // as shown to the author, e.g. "game/dat/opn.dat"
     int line = 0; // 1-based; 0 when the finding is about the whole file
     QString message;
+    int column = 0; // 1-based, in characters; 0 when it is about the whole line
 
-    // "file:line: severity: message", on one line.
+    // "file:line:column: severity: message", on one line.
     QString toText() const;
 };
 

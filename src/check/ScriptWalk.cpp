@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
 
+#include "platform/Cp932.h"
 #include "platform/LineReader.h"
 #include "story/Rules.h"
 
@@ -16,6 +17,34 @@ struct Line {
     int number = 0;
     bool badBytes = false;
 };
+
+// The first byte of a line that starts no valid character, and its column.
+struct BadByte {
+    int column = 0;
+    unsigned char byte = 0;
+};
+
+BadByte firstBadByte(QByteArrayView line, bool utf8) {
+    int column = 1;
+    for (qsizetype i = 0; i < line.size(); ++column) {
+        const auto lead = static_cast<unsigned char>(line[i]);
+        qsizetype length = 1;
+        if (utf8 && lead >= 0x80)
+            length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        else if (!utf8 && isCp932LeadByte(lead))
+            length = 2;
+        const QByteArrayView character = line.sliced(i, std::min(length, line.size() - i));
+        bool bad = false;
+        if (utf8)
+            bad = lead >= 0x80 && QString::fromUtf8(character).toUtf8() != character;
+        else
+            decodeCp932(character, &bad);
+        if (bad)
+            return BadByte{column, lead};
+        i += character.size();
+    }
+    return BadByte{};
+}
 
 // Enough of a line for the author to find it.
 QString quoted(const QString& text) {
@@ -62,12 +91,12 @@ public:
         : m_result(result)
         , m_path(path) {}
 
-    void add(Finding::Severity severity, int line, const QString& message) {
+    void add(Finding::Severity severity, int line, const QString& message, int column = 0) {
         if (static_cast<int>(m_result.findings.size()) >= MaxFindingsPerScript - 1) {
             ++m_untold;
             return;
         }
-        m_result.findings.push_back(Finding{severity, m_path, line, message});
+        m_result.findings.push_back(Finding{severity, m_path, line, message, column});
     }
 
     // The last finding, for those that did not fit.
@@ -165,7 +194,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
     // Lines with bytes that are not valid: the first few are named, the rest
     // counted, and all of them become one hint if the file looks like UTF-8.
     constexpr int NamedBadLines = 20;
-    std::vector<Line> badLines;
+    std::vector<std::pair<Line, BadByte>> badLines;
     int badCount = 0;
     int cutFirst = 0;
     int cutCount = 0;
@@ -177,7 +206,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         if (reader.lastLineWasCut() && cutCount++ == 0)
             cutFirst = line.number;
         if (line.badBytes && badCount++ < NamedBadLines)
-            badLines.push_back(line);
+            badLines.emplace_back(line, firstBadByte(reader.lastLineBytes(), reader.isUtf8()));
     };
 
     while (!reader.atEnd()) {
@@ -224,7 +253,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         reader.isUtf8() ? QStringLiteral("UTF-8") : QStringLiteral("code page 932 (Shift-JIS)");
     if (badCount > 0 && !reader.isUtf8() && utf8.likely()) {
         walker.warning(
-            badLines.front().number,
+            badLines.front().first.number,
             QStringLiteral("%1 of the %2 lines, the first of them this one, are not valid "
                            "%3 and show \"\uFFFD\": the file looks like UTF-8 without "
                            "a byte-order mark; save it as Shift-JIS, or as UTF-8 with "
@@ -233,12 +262,16 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
                 .arg(result.lineCount)
                 .arg(encoding));
     } else {
-        for (const Line& line : badLines)
-            walker.warning(line.number,
-                           QStringLiteral("bytes that are not valid %1 show as \"\uFFFD\": %2")
-                               .arg(encoding, quoted(line.text)));
+        for (const auto& [line, bad] : badLines)
+            walker.add(Finding::Severity::Warning, line.number,
+                       QStringLiteral("bytes that are not valid %1 show as \"\uFFFD\", the first "
+                                      "of them 0x%2: %3")
+                           .arg(encoding)
+                           .arg(bad.byte, 2, 16, QLatin1Char('0'))
+                           .arg(quoted(line.text)),
+                       bad.column);
         if (badCount > NamedBadLines)
-            walker.warning(badLines.back().number,
+            walker.warning(badLines.back().first.number,
                            QStringLiteral("%1 more lines after this one hold bytes that are not "
                                           "valid %2")
                                .arg(badCount - NamedBadLines)

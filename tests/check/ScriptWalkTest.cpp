@@ -109,12 +109,18 @@ TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
     std::erase_if(walk.findings,
                   [](const Finding& f) { return !f.message.contains("not valid code page 932"); });
     ASSERT_EQ(walk.findings.size(), 3u);
-    EXPECT_EQ(walk.findings[0].line, 2);
     EXPECT_TRUE(walk.findings[0].message.contains(QString::fromUtf16(u"\"A\uFFFD B\"")));
-    EXPECT_EQ(walk.findings[1].line, 4);
-    EXPECT_EQ(walk.findings[2].line, 5);
-    for (const Finding& f : walk.findings)
+    // Where the first bad byte is, in characters, and which byte it is.
+    const std::tuple<int, int, const char*> where[] = {
+        {2, 2, "0x81"}, {4, 1, "0x85"}, {5, 2, "0x82"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const Finding& f = walk.findings[i];
         EXPECT_EQ(f.severity, Severity::Warning);
+        EXPECT_EQ(std::tuple(f.line, f.column),
+                  std::tuple(std::get<0>(where[i]), std::get<1>(where[i])));
+        EXPECT_TRUE(f.message.contains(std::get<2>(where[i]))) << f.toText().toStdString();
+    }
+    EXPECT_TRUE(walk.findings[1].toText().startsWith("dat/opn.dat:4:1: warning: "));
 
     // A script saved as UTF-8 without its mark: one finding, not one a line.
     const QByteArray utf8 = QStringLiteral("夏の夜\r\n祭り\r\nend\r\n").toUtf8();
@@ -125,7 +131,9 @@ TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
     walk = walkScript("\xEF\xBB\xBF" + utf8, "dat/opn.dat");
     EXPECT_TRUE(walk.findings.empty());
     walk = walkScript("\xEF\xBB\xBF"
-                      "a\xff\r\n",
+                      "\xE3\x81\x82\xff\r\n",
                       "dat/opn.dat");
     expectFindings(walk, {{Severity::Warning, 1, "not valid UTF-8"}}, "bad utf-8");
+    EXPECT_EQ(walk.findings[0].column, 2);
+    EXPECT_TRUE(walk.findings[0].message.contains("0xff"));
 }
