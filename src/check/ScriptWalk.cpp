@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
 
+#include "check/NearMiss.h"
 #include "platform/Cp932.h"
 #include "platform/LineReader.h"
 #include "story/Rules.h"
@@ -160,6 +161,25 @@ public:
                                      .arg(what, quoted(other)));
     }
 
+    // Text that the author most likely meant as a marker, which the game
+    // shows instead.
+    void checkNearMisses(const QString& text, int lineNumber) {
+        for (const NearMiss& miss : nearMisses(text)) {
+            const bool branch = miss.marker == BranchMarker;
+            int column = 1;
+            for (qsizetype i = 0; i < miss.position; ++i)
+                column += !text[i].isLowSurrogate();
+            add(Finding::Severity::Warning, lineNumber,
+                QStringLiteral("\"%1\" is not the %2 marker \"%3\" (%4): the game shows it as "
+                               "text and %5")
+                    .arg(miss.text, branch ? QStringLiteral("branch") : QStringLiteral("restart"),
+                         miss.marker, miss.how,
+                         branch ? QStringLiteral("does not branch here")
+                                : QStringLiteral("does not go back to the opening here")),
+                column);
+        }
+    }
+
     // The lines after the exit are never read; those with text are worth
     // a word, as the author meant them to be read.
     void deadLines(int exitLine, int first, int last) {
@@ -222,6 +242,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             continue;
         }
         const LineKind kind = classifyLine(line.text);
+        walker.checkNearMisses(line.text, line.number);
         if (leavesTheFile(kind)) {
             walker.checkMarker(line, kind);
             result.exitKind = kind;
@@ -235,6 +256,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             const Line answer = next(reader);
             look(answer);
             walker.checkQuestion(line, &answer);
+            walker.checkNearMisses(answer.text, answer.number);
         }
     }
     if (result.exitKind)

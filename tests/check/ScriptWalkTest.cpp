@@ -67,9 +67,38 @@ TEST(ScriptWalk, FindsEachLineProblemAtItsLine) {
         // Two mistakes come in line order.
         {{"*よい", "", "前>ive"},
          {{Severity::Warning, 2, "empty answer"}, {Severity::Warning, 3, "never shown"}}},
+        // Near misses of the markers, shown as text, each named; also where
+        // the real marker follows.
+        {{"夜", "＞ive", "*よい", "*わるい", ">ive"},
+         {{Severity::Warning, 2,
+           "\"＞ive\" is not the branch marker \">ive\" (full-width "
+           "characters): the game shows it as text and does not branch"}}},
+        {{">IVE"}, {{Severity::Warning, 1, "(capital letters)"}}},
+        {{"> ive"}, {{Severity::Warning, 1, "(a space inside)"}}},
+        {{"それで>iv"},
+         {{Severity::Warning, 1,
+           "\">iv\" is not the branch marker \">ive\" (a "
+           "letter missing)"}}},
+        {{"＞ＥＮＤ", "x"},
+         {{Severity::Warning, 1,
+           "restart marker \">end\" (full-width characters and capital "
+           "letters): the game shows it as text and does not go back"}}},
+        {{"*>Ive", "*>en"},
+         {{Severity::Warning, 1, "\">Ive\""},
+          {Severity::Warning, 2, "\">en\" is not the restart"}}},
+        {{"> IVE と >End"},
+         {{Severity::Warning, 1, "\"> IVE\""}, {Severity::Warning, 1, "\">End\""}}},
+        // What only looks alike to a machine.
+        {{">ivory", "a > b", "x >en route", "≫ive", ">ive"}, {}},
     };
     for (const Case& c : cases)
         expectFindings(walkScript(cp932(c.lines), "dat/opn.dat"), c.findings, c.lines.join('|'));
+}
+
+TEST(ScriptWalk, NamesTheColumnOfANearMiss) {
+    const ScriptWalk walk = walkScript(cp932({"夜の＞ive"}), "dat/opn.dat");
+    ASSERT_EQ(walk.findings.size(), 1u);
+    EXPECT_TRUE(walk.findings[0].toText().startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
 }
 
 // The walk follows the game's reader: the line after a question is its answer
