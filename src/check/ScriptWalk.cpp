@@ -5,9 +5,12 @@
 #include "platform/Cp932.h"
 #include "platform/LineReader.h"
 #include "story/Rules.h"
+#include "story/StoryLabel.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace hanashi {
 
@@ -54,6 +57,21 @@ QString quoted(const QString& text) {
     if (shown.size() > Shown)
         shown = shown.left(Shown) + QStringLiteral("…");
     return QLatin1Char('"') + shown + QLatin1Char('"');
+}
+
+// The screens most players have, as wide as the window that covers them.
+struct Screen {
+    int width;
+    int height;
+};
+constexpr Screen CommonScreens[] = {{1366, 768}, {1920, 1080}, {1280, 1024}, {2560, 1440}};
+
+// "a, b and c".
+QString listed(const QStringList& items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.back();
 }
 
 bool leavesTheFile(LineKind kind) {
@@ -180,6 +198,43 @@ public:
         }
     }
 
+    // A line wider than one row of the story label wraps, and pushes the
+    // story's older lines up twice as fast. An answer, once chosen, is shown
+    // there too.
+    void checkWidth(const QString& text, int lineNumber, bool answer) {
+        const double width = lineWidthEm(text);
+        QStringList screens;
+        QStringList rooms;
+        for (const Screen& screen : CommonScreens) {
+            const double room = storyRowEm(screen.width, screen.height);
+            if (width <= room)
+                continue;
+            screens << QStringLiteral("%1x%2").arg(screen.width).arg(screen.height);
+            rooms << QString::number(std::floor(room * 2) / 2);
+        }
+        if (screens.isEmpty())
+            return;
+        if (m_wideLines++ >= NamedWideLines) {
+            m_lastWideLine = lineNumber;
+            return;
+        }
+        warning(lineNumber,
+                QStringLiteral("%1 is %2 full-width characters wide and%3 wraps in the story text "
+                               "on %4 (a row holds %5 there): %6")
+                    .arg(answer ? QStringLiteral("answer") : QStringLiteral("line"))
+                    .arg(width)
+                    .arg(answer ? QStringLiteral(", once chosen,") : QString())
+                    .arg(listed(screens), listed(rooms), quoted(text)));
+    }
+
+    void tellWideLinesNotNamed() {
+        if (m_wideLines > NamedWideLines)
+            warning(m_lastWideLine,
+                    QStringLiteral("%1 more lines up to this one are too wide for the story text "
+                                   "on one of the screens named above")
+                        .arg(m_wideLines - NamedWideLines));
+    }
+
     // The lines after the exit are never read; those with text are worth
     // a word, as the author meant them to be read.
     void deadLines(int exitLine, int first, int last) {
@@ -195,9 +250,13 @@ public:
     }
 
 private:
+    static constexpr int NamedWideLines = 20;
+
     ScriptWalk& m_result;
     QString m_path;
     int m_untold = 0;
+    int m_wideLines = 0;
+    int m_lastWideLine = 0;
 };
 
 Line next(LineReader& reader) {
@@ -248,6 +307,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             result.exitKind = kind;
             result.exitLine = line.number;
         } else if (kind == LineKind::Question) {
+            walker.checkWidth(withoutFirstCharacter(line.text), line.number, true);
             // The answer line is read at once, whatever it holds.
             if (reader.atEnd()) {
                 walker.checkQuestion(line, nullptr);
@@ -257,8 +317,12 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             look(answer);
             walker.checkQuestion(line, &answer);
             walker.checkNearMisses(answer.text, answer.number);
+            walker.checkWidth(withoutFirstCharacter(answer.text), answer.number, true);
+        } else {
+            walker.checkWidth(line.text, line.number, false);
         }
     }
+    walker.tellWideLinesNotNamed();
     if (result.exitKind)
         walker.deadLines(result.exitLine, deadFirst, deadLast);
     if (cutCount > 0)

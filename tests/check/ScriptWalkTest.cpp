@@ -101,6 +101,49 @@ TEST(ScriptWalk, NamesTheColumnOfANearMiss) {
     EXPECT_TRUE(walk.findings[0].toText().startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
 }
 
+// A row of the story text holds 20.5 full-width characters on 1280x1024,
+// 27 on 1920x1080, 28.5 on 2560x1440 and 30.5 on 1366x768.
+TEST(ScriptWalk, WarnsOfLinesTooWideForTheStoryTextAndNamesTheScreens) {
+    const QString kana(60, QChar(u'あ'));
+    struct Case {
+        QStringList lines;
+        const char* says; // empty: no finding
+    };
+    const Case cases[] = {
+        {{kana.left(20), QString(41, 'x'), kana.left(20) + "　  "}, ""},
+        {{kana.left(21)},
+         "line is 21 full-width characters wide and wraps in the story text on 1280x1024 (a row "
+         "holds 20.5 there): \"ああ"},
+        {{kana.left(20) + "xx"}, "line is 21 full-width"},
+        {{kana.left(28)}, "on 1920x1080 and 1280x1024 (a row holds 27 and 20.5 there)"},
+        {{kana},
+         "on 1366x768, 1920x1080, 1280x1024 and 2560x1440 (a row holds 30.5, 27, 20.5 "
+         "and 28.5 there)"},
+        // Answers are shown there once chosen, without their first character.
+        {{"*" + kana.left(20), "*" + kana.left(21)},
+         ":2: warning: answer is 21 full-width "
+         "characters wide and, once chosen, wraps"},
+    };
+    for (const Case& c : cases) {
+        const ScriptWalk walk = walkScript(cp932(c.lines), "dat/opn.dat");
+        QStringList all;
+        for (const Finding& f : walk.findings)
+            all << f.toText();
+        if (!*c.says) {
+            EXPECT_TRUE(all.isEmpty()) << all.join('\n').toStdString();
+            continue;
+        }
+        ASSERT_EQ(all.size(), 1) << all.join('\n').toStdString();
+        EXPECT_TRUE(all[0].contains(QString::fromUtf8(c.says))) << all[0].toStdString();
+    }
+    // Past twenty, the rest are counted.
+    const ScriptWalk many = walkScript(cp932(QStringList(25, kana.left(21))), "dat/opn.dat");
+    ASSERT_EQ(many.findings.size(), 21u);
+    EXPECT_EQ(many.findings.back().toText(),
+              "dat/opn.dat:25: warning: 5 more lines up to this one are too wide for the story "
+              "text on one of the screens named above");
+}
+
 // The walk follows the game's reader: the line after a question is its answer
 // whatever it holds, and the first branch or restart line leaves the file.
 TEST(ScriptWalk, ReadsTheWayTheGameDoes) {
