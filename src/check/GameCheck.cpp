@@ -249,9 +249,15 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
                 hint = QStringLiteral(" (there is \"%1\", but folder names are case-sensitive)")
                            .arg(entry);
         }
+        // The author named the data folder itself rather than the game's.
+        const QFileInfo shown(QDir::cleanPath(shownFolder));
+        if (shown.fileName() == DataFolder)
+            hint += QStringLiteral("; %1 is itself a data folder: name the game folder that "
+                                   "holds it, %2")
+                        .arg(shown.filePath(), shown.path());
         return {Finding{Finding::Severity::Error, shownData, 0,
                         QStringLiteral("missing folder: the game reads its scripts, pictures and "
-                                       "tune from dat/ beside its executable%1")
+                                       "tune from dat/ in its folder%1")
                             .arg(hint)}};
     }
     return checkGameData(dir.filePath(QString(DataFolder)), shownData);

@@ -213,8 +213,12 @@ TEST_F(GameCheck, AFolderWithoutDatIsAnError) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].toText(),
               "game/dat: error: missing folder: the game reads its scripts, pictures and tune "
-              "from dat/ beside its executable (there is \"Dat\", but folder names are "
-              "case-sensitive)");
+              "from dat/ in its folder (there is \"Dat\", but folder names are case-sensitive)");
+    // The data folder named instead of the game's.
+    EXPECT_EQ(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0].toText(),
+              "game/dat/dat: error: missing folder: the game reads its scripts, pictures and "
+              "tune from dat/ in its folder; game/dat is itself a data folder: name the game "
+              "folder that holds it, game");
 }
 
 TEST(BundledStory, PassesTheCheckWithoutWarnings) {
