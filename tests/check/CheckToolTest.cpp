@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "support/FakeMidiFiles.h"
 #include "support/GameFolder.h"
+#include "support/OddFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -38,6 +41,16 @@ CheckRun runCheck(const QStringList& args, const QString& program = HANASHI_CHEC
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// Runs the checker on a folder named by bytes that QProcess's arguments,
+// which are text, cannot carry: the shell's printf writes them out.
+CheckRun runCheckOn(const QByteArray& folder) {
+    QString octal;
+    for (const char c : folder)
+        octal += QStringLiteral("\\0%1").arg(static_cast<unsigned char>(c), 3, 8, QLatin1Char('0'));
+    return runCheck({"-c", "exec \"$0\" \"$(printf '%b' \"$1\")\"", HANASHI_CHECK_EXE, octal},
+                    QStringLiteral("sh"));
 }
 
 void makePlayable(const GameFolder& game) {
@@ -99,20 +112,65 @@ TEST(CheckTool, ExitsTwoOnAUsageError) {
         {{file}, "not a folder (give the folder that holds dat/)"},
         {{game.programFolder() + "/nowhere"}, "no such folder"},
         {{"--verbose"}, "unknown option --verbose"},
+        // After "--" a name that starts with "-" is a folder.
+        {{"--", "-nowhere"}, "-nowhere: no such folder"},
     };
     for (const Case& c : cases) {
         const CheckRun run = runCheck(c.args);
         EXPECT_EQ(run.status, 2) << c.says;
         EXPECT_TRUE(run.out.isEmpty()) << c.says;
         EXPECT_TRUE(run.err.startsWith("hanashi-check: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith("\nUsage: hanashi-check [--help | --version] [--] DIR\n"))
+            << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("--help")) << c.says;
     }
     const CheckRun help = runCheck({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage: hanashi-check DIR\n"));
-    for (const char* word : {"error", "warning", "note", "Exit status"})
+    EXPECT_TRUE(help.out.startsWith("Usage: hanashi-check [--] DIR\n"));
+    for (const char* word : {"error", "warning", "note", "Exit status", "--version"})
         EXPECT_TRUE(help.out.contains(word)) << word;
+    const CheckRun version = runCheck({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "hanashi-check " HANASHI_VERSION "\n");
+}
+
+// An archive from Japanese Windows keeps its folder names in code page 932,
+// an old disk in Latin-1, and a deep tree may be longer than PATH_MAX: the
+// checker reads each, and names it with its bad bytes escaped.
+TEST(CheckTool, ChecksAFolderWhateverBytesItsNameHolds) {
+    GameFolder game;
+    makePlayable(game);
+    game.removeData("07.bmp");
+    const QByteArray root = QFile::encodeName(game.root());
+    const QByteArray made = QFile::encodeName(game.programFolder());
+    int deepest = -1;
+    const QByteArray deep = makeLongFolder(root, &deepest);
+    struct Case {
+        QByteArray name;
+        QString shown;
+    };
+    const Case cases[] = {
+        {root + '/' + ShiftJisName, game.root() + "/\\x83Q\\x81[\\x83\\x80"},
+        {root + '/' + Latin1Name, game.root() + "/caf\\xe9"},
+        {deep + "/game", QFile::decodeName(deep) + "/game"},
+    };
+    for (const Case& c : cases) {
+        const bool isDeep = c.name.startsWith(deep);
+        ASSERT_EQ(isDeep ? ::renameat(AT_FDCWD, made.constData(), deepest, "game")
+                         : std::rename(made.constData(), c.name.constData()),
+                  0);
+        const CheckRun run = runCheckOn(c.name);
+        EXPECT_EQ(run.status, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(c.shown + "/dat/opn.dat:4: note: "))
+            << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(c.shown + "/dat/07.bmp: error: missing"))
+            << run.out.toStdString();
+        ASSERT_EQ(isDeep ? ::renameat(deepest, "game", AT_FDCWD, made.constData())
+                         : std::rename(c.name.constData(), made.constData()),
+                  0);
+    }
+    ::close(deepest);
+    removeTree(game.root());
 }
 
 // The game opens its files by their names, which takes search permission
