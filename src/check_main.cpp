@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "check/GameCheck.h"
 #include "platform/ProgramFolder.h"
+#include "story/Rules.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -78,7 +79,7 @@ QString whyNot(const QByteArray& folder, int error) {
     }
 }
 
-QString counted(int count, const char* what) {
+QString counted(std::int64_t count, const char* what) {
     return QStringLiteral("%1 %2%3")
         .arg(count)
         .arg(QLatin1String(what))
@@ -123,8 +124,9 @@ int main(int argc, char** argv) {
     if (!folder)
         return usageError(whyNot(folders.front(), error));
 
+    hanashi::StoryCounts counts;
     const std::vector<hanashi::Finding> findings =
-        hanashi::checkGameFolder(folder->path(), folder->shownName());
+        hanashi::checkGameFolder(folder->path(), folder->shownName(), &counts);
     int errors = 0;
     int warnings = 0;
     for (const hanashi::Finding& finding : findings) {
@@ -132,6 +134,16 @@ int main(int argc, char** argv) {
         errors += finding.severity == hanashi::Finding::Severity::Error;
         warnings += finding.severity == hanashi::Finding::Severity::Warning;
     }
+    QString summary =
+        QStringLiteral("summary: %1, %2, %3, %4")
+            .arg(counted(counts.scripts, "script"), counted(counts.lines, "line"),
+                 counted(counts.questions, "question"), counted(counts.branchLines, "branch line"));
+    if (counts.bestPassScore)
+        summary += QStringLiteral("; one pass through the opening wins at most %1 points at the "
+                                  "start-up question level (%2)")
+                       .arg(*counts.bestPassScore)
+                       .arg(hanashi::LevelBar.start);
+    print(stdout, summary + QLatin1Char('\n'));
     print(stdout, QStringLiteral("%1, %2: %3\n")
                       .arg(counted(errors, "error"), counted(warnings, "warning"),
                            errors ? QStringLiteral("the game stops or never reaches its ending")

@@ -4,6 +4,9 @@
 #include "story/Rules.h"
 #include "story/Score.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace hanashi {
 
 namespace {
@@ -30,6 +33,12 @@ EndingEstimate estimateEnding(std::int64_t questionsPerPass, int levelValue) {
     e.goodAnswers = ceilDiv(EndingScore + e.questions * e.loss, e.gain + e.loss);
     e.reachable = true;
     return e;
+}
+
+int bestScoreOfOnePass(std::int64_t questions, int levelValue) {
+    const std::int64_t gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
+    return static_cast<int>(
+        std::min<std::int64_t>(questions * gain, std::numeric_limits<std::int16_t>::max()));
 }
 
 } // namespace hanashi

@@ -21,4 +21,9 @@ struct EndingEstimate {
 // so that no count of questions a script can hold overflows it.
 EndingEstimate estimateEnding(std::int64_t questionsPerPass, int levelValue);
 
+// The most points one pass that asks this many questions wins from 0 at a
+// level: every answer good, and the score stopping at its 16-bit edge as the
+// game's does.
+int bestScoreOfOnePass(std::int64_t questions, int levelValue);
+
 } // namespace hanashi

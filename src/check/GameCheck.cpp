@@ -36,15 +36,17 @@ QString lowerFirst(QString text) {
 
 class GameChecker {
 public:
-    GameChecker(const QString& dataDir, const QString& shownDataDir)
+    GameChecker(const QString& dataDir, const QString& shownDataDir, StoryCounts& counts)
         : m_dir(dataDir)
-        , m_shownDir(shownDataDir) {}
+        , m_shownDir(shownDataDir)
+        , m_counts(counts) {}
 
     std::vector<Finding> run() {
         const std::optional<ScriptWalk> opening = checkScript(
             QString(OpeningScript), QStringLiteral("every story begins here, and the game "
                                                    "stops with an error without it"));
         if (opening) {
+            m_counts.bestPassScore = bestScoreOfOnePass(opening->questions, LevelBar.start);
             checkEnding(*opening);
             // The opening's findings in line order, its ending estimate among them.
             std::stable_sort(m_findings.begin(), m_findings.end(),
@@ -115,6 +117,10 @@ private:
         for (Finding& finding : walk.findings)
             m_findings.push_back(std::move(finding));
         walk.findings.clear();
+        ++m_counts.scripts;
+        m_counts.lines += walk.lineCount;
+        m_counts.questions += walk.questions;
+        m_counts.branchLines += walk.branchLines;
         return walk;
     }
 
@@ -234,12 +240,14 @@ private:
 
     QString m_dir;
     QString m_shownDir;
+    StoryCounts& m_counts;
     std::vector<Finding> m_findings;
 };
 
 } // namespace
 
-std::vector<Finding> checkGameFolder(const QString& folder, const QString& shownFolder) {
+std::vector<Finding> checkGameFolder(const QString& folder, const QString& shownFolder,
+                                     StoryCounts* counts) {
     const QString shownData = QDir::cleanPath(shownFolder + QStringLiteral("/dat"));
     const QDir dir(folder);
     if (!QFileInfo(dir.filePath(QString(DataFolder))).isDir()) {
@@ -260,7 +268,7 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
                                        "tune from dat/ in its folder%1")
                             .arg(hint)}};
     }
-    return checkGameData(dir.filePath(QString(DataFolder)), shownData);
+    return checkGameData(dir.filePath(QString(DataFolder)), shownData, counts);
 }
 
 namespace {
@@ -277,7 +285,8 @@ std::optional<QString> unsearchable(const QString& folder) {
 
 } // namespace
 
-std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir) {
+std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir,
+                                   StoryCounts* counts) {
     QString shown = shownDataDir;
     if (!shown.isEmpty() && !shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
@@ -285,7 +294,8 @@ std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownD
     if (const std::optional<QString> reason = unsearchable(dataDir))
         return {Finding{Finding::Severity::Error, shownDataDir, 0,
                         QStringLiteral("cannot open the files in %1: %2").arg(shown, *reason)}};
-    return GameChecker(dataDir, shown).run();
+    StoryCounts ignored;
+    return GameChecker(dataDir, shown, counts ? *counts : ignored).run();
 }
 
 bool hasErrors(const std::vector<Finding>& findings) {

@@ -294,6 +294,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         if (result.exitKind) {
             // Every line, also those never read: they are still text the
             // author wrote.
+            result.branchLines += classifyLine(line.text) == LineKind::Branch;
             if (!line.text.trimmed().isEmpty()) {
                 deadFirst = deadFirst ? deadFirst : line.number;
                 deadLast = line.number;
@@ -303,6 +304,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         const LineKind kind = classifyLine(line.text);
         walker.checkNearMisses(line.text, line.number);
         if (leavesTheFile(kind)) {
+            result.branchLines += kind == LineKind::Branch;
             walker.checkMarker(line, kind);
             result.exitKind = kind;
             result.exitLine = line.number;

@@ -69,7 +69,11 @@ TEST(CheckTool, ExitsZeroWhenNothingStopsTheGame) {
     CheckRun run = runCheck({game.programFolder()});
     EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith(game.programFolder() + "/dat/opn.dat:4: note: "));
-    EXPECT_TRUE(run.out.endsWith("0 errors, 0 warnings: nothing stops the game\n"));
+    EXPECT_TRUE(run.out.endsWith("summary: 2 scripts, 5 lines, 1 question, 1 branch line; one "
+                                 "pass through the opening wins at most 100 points at the "
+                                 "start-up question level (10)\n"
+                                 "0 errors, 0 warnings: nothing stops the game\n"))
+        << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
     // A warning alone does not fail the check.
@@ -93,10 +97,11 @@ TEST(CheckTool, ExitsOneOnAnError) {
     const CheckRun run = runCheck({game.programFolder()});
     EXPECT_EQ(run.status, 1);
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
     EXPECT_TRUE(lines[0].startsWith(game.programFolder() + "/dat/opn.dat: error: no branch line"));
     EXPECT_TRUE(lines[1].startsWith(game.programFolder() + "/dat/06.bmp: error: missing"));
-    EXPECT_EQ(lines[2], "2 errors, 0 warnings: the game stops or never reaches its ending");
+    EXPECT_TRUE(lines[2].startsWith("summary: 2 scripts, 3 lines, 0 questions, 0 branch lines;"));
+    EXPECT_EQ(lines[3], "2 errors, 0 warnings: the game stops or never reaches its ending");
 }
 
 TEST(CheckTool, ExitsTwoOnAUsageError) {

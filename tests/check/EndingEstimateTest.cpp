@@ -42,6 +42,15 @@ TEST(EndingEstimate, CountsTheFewestGoodAnswers) {
     EXPECT_FALSE(estimateEnding(0, LevelBar.start).reachable);
 }
 
+// The score stops at its 16-bit edge, as the game's does.
+TEST(EndingEstimate, OnePassWinsAtMostWhatTheScoreHolds) {
+    EXPECT_EQ(bestScoreOfOnePass(0, LevelBar.start), 0);
+    EXPECT_EQ(bestScoreOfOnePass(5, LevelBar.start), 500);
+    EXPECT_EQ(bestScoreOfOnePass(5, LevelBar.min), 545);
+    EXPECT_EQ(bestScoreOfOnePass(400, LevelBar.start), 32767);
+    EXPECT_EQ(bestScoreOfOnePass(20'000'000, LevelBar.min), 32767);
+}
+
 namespace {
 
 // The game's own reader and question round, played through the opening with

@@ -152,15 +152,16 @@ TEST(ScriptWalk, ReadsTheWayTheGameDoes) {
         std::optional<LineKind> exit;
         int exitLine;
         int questions;
+        int branchLines; // read or not, answer lines aside
     };
     const Case cases[] = {
-        {{}, std::nullopt, 0, 0},
-        {{"一", "二"}, std::nullopt, 0, 0},
-        {{"*a", "*>ive", "*b", "*c", ">end", "*d", "*e", ">ive"}, LineKind::Restart, 5, 2},
-        {{"x>end>ive"}, LineKind::Branch, 1, 0}, // the branch marker wins
-        {{"*a", "*b", "*c"}, std::nullopt, 0, 2},
+        {{}, std::nullopt, 0, 0, 0},
+        {{"一", "二"}, std::nullopt, 0, 0, 0},
+        {{"*a", "*>ive", "*b", "*c", ">end", "*d", "*e", ">ive"}, LineKind::Restart, 5, 2, 1},
+        {{"x>end>ive"}, LineKind::Branch, 1, 0, 1}, // the branch marker wins
+        {{"*a", "*b", "*c"}, std::nullopt, 0, 2, 0},
         // Only the exact ASCII markers count.
-        {{"＊全角", "b", ">IVE", ">End", "＞ive"}, std::nullopt, 0, 0},
+        {{"＊全角", "b", ">IVE", ">End", "＞ive"}, std::nullopt, 0, 0, 0},
     };
     for (const Case& c : cases) {
         const ScriptWalk walk = walkScript(cp932(c.lines), "dat/opn.dat");
@@ -169,6 +170,7 @@ TEST(ScriptWalk, ReadsTheWayTheGameDoes) {
         EXPECT_EQ(walk.exitKind, c.exit) << what;
         EXPECT_EQ(walk.exitLine, c.exitLine) << what;
         EXPECT_EQ(walk.questions, c.questions) << what;
+        EXPECT_EQ(walk.branchLines, c.branchLines) << what;
     }
 }
 
