@@ -130,12 +130,12 @@ int main(int argc, char** argv) {
     int errors = 0;
     int warnings = 0;
     for (const hanashi::Finding& finding : findings) {
-        print(stdout, finding.toText() + QLatin1Char('\n'));
+        print(stdout, finding.toWrappedText());
         errors += finding.severity == hanashi::Finding::Severity::Error;
         warnings += finding.severity == hanashi::Finding::Severity::Warning;
     }
     QString summary =
-        QStringLiteral("summary: %1, %2, %3, %4")
+        QStringLiteral("%1, %2, %3, %4")
             .arg(counted(counts.scripts, "script"), counted(counts.lines, "line"),
                  counted(counts.questions, "question"), counted(counts.branchLines, "branch line"));
     if (counts.bestPassScore)
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
                                   "start-up question level (%2)")
                        .arg(*counts.bestPassScore)
                        .arg(hanashi::LevelBar.start);
-    print(stdout, summary + QLatin1Char('\n'));
+    print(stdout, hanashi::wrapped(QStringLiteral("summary:"), summary));
     print(stdout, QStringLiteral("%1, %2: %3\n")
                       .arg(counted(errors, "error"), counted(warnings, "warning"),
                            errors ? QStringLiteral("the game stops or never reaches its ending")

@@ -18,7 +18,8 @@ namespace {
 
 struct CheckRun {
     int status = -1;
-    QString out;
+    QString printed; // standard output as printed
+    QString out;     // the same with each wrapped finding joined onto one line
     QString err;
 };
 
@@ -38,7 +39,8 @@ CheckRun runCheck(const QStringList& args, const QString& program = HANASHI_CHEC
         return run;
     }
     run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.printed = QString::fromUtf8(process.readAllStandardOutput());
+    run.out = QString(run.printed).replace(QStringLiteral("\n    "), QStringLiteral(" "));
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
@@ -75,6 +77,10 @@ TEST(CheckTool, ExitsZeroWhenNothingStopsTheGame) {
                                  "0 errors, 0 warnings: nothing stops the game\n"))
         << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    // Long findings wrap at spaces, as compilers' notes do.
+    for (const QString& line : run.printed.split('\n'))
+        EXPECT_LE(line.size(), line.startsWith(game.programFolder()) ? 100 : 79)
+            << line.toStdString();
 
     // A warning alone does not fail the check.
     game.removeData("bgm.mid");
@@ -131,12 +137,12 @@ TEST(CheckTool, ExitsTwoOnAUsageError) {
     }
     const CheckRun help = runCheck({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage: hanashi-check [--] DIR\n"));
+    EXPECT_TRUE(help.printed.startsWith("Usage: hanashi-check [--] DIR\n"));
     for (const char* word : {"error", "warning", "note", "Exit status", "--version"})
-        EXPECT_TRUE(help.out.contains(word)) << word;
+        EXPECT_TRUE(help.printed.contains(word)) << word;
     const CheckRun version = runCheck({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "hanashi-check " HANASHI_VERSION "\n");
+    EXPECT_EQ(version.printed, "hanashi-check " HANASHI_VERSION "\n");
 }
 
 // An archive from Japanese Windows keeps its folder names in code page 932,
