@@ -136,10 +136,15 @@ private:
             return;
         }
         if (!opening.exitKind) {
+            const QString close =
+                opening.nearBranchLine
+                    ? QStringLiteral(", though line %1 comes close").arg(opening.nearBranchLine)
+                    : QString();
             add(Severity::Error, name, 0,
-                QStringLiteral("no branch line (\"%1\"): every pass runs to the end of the file, "
-                               "which starts over with 0 points, so the ending is never reached")
-                    .arg(BranchMarker));
+                QStringLiteral("no branch line (\"%1\")%2: every pass runs to the end of the "
+                               "file, which starts over with 0 points, so the ending is never "
+                               "reached")
+                    .arg(BranchMarker, close));
             return;
         }
         if (*opening.exitKind == LineKind::Restart) {

@@ -184,6 +184,8 @@ public:
     void checkNearMisses(const QString& text, int lineNumber) {
         for (const NearMiss& miss : nearMisses(text)) {
             const bool branch = miss.marker == BranchMarker;
+            if (branch && !m_result.nearBranchLine)
+                m_result.nearBranchLine = lineNumber;
             int column = 1;
             for (qsizetype i = 0; i < miss.position; ++i)
                 column += !text[i].isLowSurrogate();

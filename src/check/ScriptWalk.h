@@ -27,6 +27,9 @@ struct ScriptWalk {
     // Lines that are branch lines by their own text, read or not (an answer
     // line is answer text whatever it holds).
     int branchLines = 0;
+    // The first line read that comes close to a branch line without being
+    // one; 0 if none does.
+    int nearBranchLine = 0;
 };
 
 class LineReader;

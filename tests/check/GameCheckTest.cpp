@@ -160,6 +160,8 @@ TEST_F(GameCheck, AnEndingThatCannotBeReachedIsAnError) {
     const Case cases[] = {
         {{}, "game/dat/opn.dat: error: empty"},
         {{"一", "*追う", "*待つ", "二"}, "game/dat/opn.dat: error: no branch line"},
+        {{"*追う", "*待つ", ">IVE"},
+         "game/dat/opn.dat: error: no branch line (\">ive\"), though line 3 comes close:"},
         // A question on the last line is only a warning, but the end of the
         // file still takes every point away.
         {{"一", "*追う"}, "game/dat/opn.dat: error: no branch line"},
