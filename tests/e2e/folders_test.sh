@@ -111,7 +111,14 @@ case_a_folder_deeper_than_path_max_plays() {
         exec env ./hanashi
     ) >"$E2E_TMP/deep.stdout" 2>"$E2E_TMP/deep.stderr" </dev/null &
     GAME_PID=$! GAME_OUT=$E2E_TMP/deep.stdout GAME_ERR=$E2E_TMP/deep.stderr
-    plays
+    need_window Form1 || return 1
+    wait_for 10000 story_has_text || bad "no story shown within 10 s" || return 1
+    # Under the sanitizers their runtime says that it cannot name so deep an
+    # executable for its stack traces: its own line, not the game's.
+    local said
+    said=$(grep -v '^==[0-9]*==WARNING: reading executable name failed' "$GAME_ERR")
+    [[ -z $said ]] || bad "the game printed on stderr: $said" || return 1
+    end_with_end_button
 }
 
 run_case "a link in a story's folder plays that story, also by a link to it and by name" \
