@@ -161,8 +161,8 @@ TEST(CheckTool, ChecksAFolderWhateverBytesItsNameHolds) {
         QString shown;
     };
     const Case cases[] = {
-        {root + '/' + ShiftJisName, game.root() + "/\\x83Q\\x81[\\x83\\x80"},
-        {root + '/' + Latin1Name, game.root() + "/caf\\xe9"},
+        {root + '/' + ShiftJisName, game.root() + '/' + ShiftJisShown},
+        {root + '/' + Latin1Name, game.root() + '/' + Latin1Shown},
         {deep + "/game", QFile::decodeName(deep) + "/game"},
     };
     for (const Case& c : cases) {

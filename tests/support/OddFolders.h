@@ -14,6 +14,9 @@ namespace hanashi {
 // ゲーム in code page 932, and café in Latin-1: neither is valid UTF-8.
 inline const QByteArray ShiftJisName = QByteArrayLiteral("\x83\x51\x81\x5B\x83\x80");
 inline const QByteArray Latin1Name = QByteArrayLiteral("caf\xE9");
+// The same as messages show them: what is not UTF-8 escaped.
+inline const QString ShiftJisShown = QStringLiteral("\\x83Q\\x81[\\x83\\x80");
+inline const QString Latin1Shown = QStringLiteral("caf\\xe9");
 
 // A chain of folders under root whose whole name is longer than PATH_MAX,
 // made one step at a time. Returns its name; the deepest folder stays open
