@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Where the game finds its story. A link in a story's folder plays that
-# story, as does a link to that link and the command found on PATH; a game
-# folder plays whatever bytes its name holds (Shift-JIS, Latin-1) and however
-# long its path is; messages and the help page's URL name such a folder.
+# A game folder plays whatever bytes its name holds (Shift-JIS, Latin-1) and
+# however long its path is, started directly or through a link beside its
+# story; messages and the help page's URL name such a folder. (The link to
+# the installed game is install_test.sh's, the rule itself ProgramFolder's
+# unit test.)
 #
 #   run-xvfb.sh folders_test.sh HANASHI-EXE XPROBE-EXE SOURCE-DIR
 
@@ -41,23 +42,6 @@ make_story() {
     mkdir -p "$1/dat" && cp "$SOURCE_DIR"/dat/0[0-9].bmp "$1/dat/" || return 1
     for i in $(seq 1 30); do lines+=("試しの話、${i}行目"); done
     write_script "$1/dat/opn.dat" "${lines[@]}"
-}
-
-case_a_link_beside_a_story_plays_that_story() {
-    local game=$TMP/game story=$TMP/story other=$TMP/other
-    make_game "$game" && make_story "$story" && make_story "$other" ||
-        bad "could not make the folders" || return 1
-    ln -s "$game/hanashi" "$story/hanashi" && ln -s "$story/hanashi" "$other/hanashi" || return 1
-    start_game "$story"
-    plays "$story/dat/opn.dat" || return 1
-    # A link to that link plays the story beside it.
-    start_game "$other"
-    plays "$other/dat/opn.dat" || return 1
-    # Started by name, the folder is the one where PATH found the command.
-    (export PATH=$story:$PATH && cd / && exec hanashi) >"$story.stdout" 2>"$story.stderr" \
-        </dev/null &
-    GAME_PID=$! GAME_OUT=$story.stdout GAME_ERR=$story.stderr
-    plays "$story/dat/opn.dat"
 }
 
 # ゲーム in code page 932, as an archive from Japanese Windows unpacks it.
@@ -121,8 +105,6 @@ case_a_folder_deeper_than_path_max_plays() {
     end_with_end_button
 }
 
-run_case "a link in a story's folder plays that story, also by a link to it and by name" \
-    case_a_link_beside_a_story_plays_that_story
 run_case "a Shift-JIS folder name plays, and Help opens its page" \
     case_a_shift_jis_folder_plays_and_opens_its_help_page
 run_case "a Latin-1 folder name plays, and a message names it readably" \
