@@ -4,6 +4,7 @@
 #include "story/Rules.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace hanashi {
 
@@ -48,7 +49,9 @@ bool missesOneLetter(const QString& word, const QString& full) {
 
 std::vector<NearMiss> nearMisses(QStringView line) {
     std::vector<NearMiss> found;
-    if (line.contains(BranchMarker) || line.contains(RestartMarker))
+    // Most lines hold no ">" of either width: one look at each character.
+    if (std::none_of(line.begin(), line.end(), isAngle) || line.contains(BranchMarker) ||
+        line.contains(RestartMarker))
         return found;
     for (qsizetype at = 0; at < line.size(); ++at) {
         if (!isAngle(line[at]))

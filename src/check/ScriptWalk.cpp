@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 
 namespace hanashi {
 
@@ -203,8 +204,16 @@ public:
     // A line wider than one row of the story label wraps, and pushes the
     // story's older lines up twice as fast. An answer, once chosen, is shown
     // there too.
-    void checkWidth(const QString& text, int lineNumber, bool answer) {
+    // An answer is its line without the first character.
+    void checkWidth(const QString& line, int lineNumber, bool answer) {
+        // No character is wider than an em, so a text of no more UTF-16
+        // units than the narrowest row holds ems fits on every screen.
+        if (line.size() - (answer ? 1 : 0) <= m_narrowestRow)
+            return;
+        const QString text = answer ? withoutFirstCharacter(line) : line;
         const double width = lineWidthEm(text);
+        if (width <= m_narrowestRow)
+            return;
         QStringList screens;
         QStringList rooms;
         for (const Screen& screen : CommonScreens) {
@@ -259,6 +268,11 @@ private:
     int m_untold = 0;
     int m_wideLines = 0;
     int m_lastWideLine = 0;
+    // What fits on every common screen needs no closer look.
+    double m_narrowestRow =
+        std::ranges::min(CommonScreens | std::views::transform([](const Screen& screen) {
+                             return storyRowEm(screen.width, screen.height);
+                         }));
 };
 
 Line next(LineReader& reader) {
@@ -311,7 +325,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             result.exitKind = kind;
             result.exitLine = line.number;
         } else if (kind == LineKind::Question) {
-            walker.checkWidth(withoutFirstCharacter(line.text), line.number, true);
+            walker.checkWidth(line.text, line.number, true);
             // The answer line is read at once, whatever it holds.
             if (reader.atEnd()) {
                 walker.checkQuestion(line, nullptr);
@@ -321,7 +335,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             look(answer);
             walker.checkQuestion(line, &answer);
             walker.checkNearMisses(answer.text, answer.number);
-            walker.checkWidth(withoutFirstCharacter(answer.text), answer.number, true);
+            walker.checkWidth(answer.text, answer.number, true);
         } else {
             walker.checkWidth(line.text, line.number, false);
         }

@@ -60,6 +60,12 @@ double storyRowEm(int screenWidth, int screenHeight) {
 }
 
 double advanceEm(char32_t character) {
+    // The two commonest cases first: ASCII, and the kana, kanji and
+    // punctuation between the table's last two ranges.
+    if (character >= 0x20 && character <= 0x7E)
+        return 0.5;
+    if (character > 0x29FB && character < 0xFF61)
+        return 1.0;
     if (character == SoftHyphen)
         return 0;
     const Range* after =
