@@ -35,7 +35,7 @@ done < <(git ls-files -z --cached --others --exclude-standard -- "${sources[@]}"
 if ((${#missing[@]} > 0)); then
     echo "spdx_test: ${#missing[@]} of $checked source files lack the SPDX-License-Identifier line:"
     printf '    %s\n' "${missing[@]}"
-    echo "Add it as the first line (second after #! or <?xml), as README's Licence says."
+    echo "Add it as the first line (second after #! or <?xml), as CONTRIBUTING.md's Licence says."
     exit 1
 fi
 echo "spdx_test: $checked source files, each with its SPDX-License-Identifier line"

@@ -2,6 +2,7 @@
 #include "app/Fom.h"
 
 #include "app/WindowIcon.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RandomSource.h"
 #include "story/Rules.h"
 #include "toolkit/Picture.h"
@@ -222,7 +223,8 @@ void Fom::EndCom_Click() {
 }
 
 void Fom::HelpCom_Click() {
-    m_services.openDocument(QUrl::fromLocalFile(AppDir + HelpPageName));
+    // From the game's own folder, whatever bytes its name holds.
+    m_services.openDocument(fileUrl(AppDir + HelpPageName));
 }
 
 void Fom::stopMusicForExit() {

@@ -2,6 +2,7 @@
 #include "app/FomServices.h"
 
 #include "platform/Workers.h"
+#include "story/Rules.h"
 #include "toolkit/Screen.h"
 
 #include <QDesktopServices>
@@ -10,11 +11,17 @@
 
 namespace hanashi {
 
-FomServices systemServices(RandomSource& random, Mci& mci, Workers& workers) {
+std::optional<ProgramFolder> gameFolder(const char* startedBy) {
+    return ProgramFolder::ofThisProcess(startedBy,
+                                        QByteArray(DataFolder.data(), DataFolder.size()));
+}
+
+FomServices systemServices(RandomSource& random, Mci& mci, const QString& programFolder,
+                           Workers& workers) {
     return FomServices{
         random,
         mci,
-        applicationFolder,
+        [programFolder] { return programFolder; },
         screenHeightTwips,
         // Qt hands the file: URL to the desktop's opener as one argument, with
         // no shell in between, and does not wait for it. The result is of no

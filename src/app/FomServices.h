@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/ProgramFolder.h"
+
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <optional>
 
 namespace hanashi {
 
@@ -23,7 +26,14 @@ struct FomServices {
     std::function<void(int status)> endProgram;
 };
 
-// The services of the real game. Its end gives the workers their deadline.
-FomServices systemServices(RandomSource& random, Mci& mci, Workers& workers);
+// The game's folder, found from startedBy (argv[0], may be null) by the
+// started-by rule of ProgramFolder::find.
+std::optional<ProgramFolder> gameFolder(const char* startedBy);
+
+// The services of the real game; programFolder is the path of the game's
+// folder (ProgramFolder::path()), which must stay open for the whole run.
+// Its end gives the workers their deadline.
+FomServices systemServices(RandomSource& random, Mci& mci, const QString& programFolder,
+                           Workers& workers);
 
 } // namespace hanashi

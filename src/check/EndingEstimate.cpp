@@ -4,17 +4,20 @@
 #include "story/Rules.h"
 #include "story/Score.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace hanashi {
 
 namespace {
 
-int ceilDiv(int a, int b) {
+std::int64_t ceilDiv(std::int64_t a, std::int64_t b) {
     return (a + b - 1) / b;
 }
 
 } // namespace
 
-EndingEstimate estimateEnding(int questionsPerPass, int levelValue) {
+EndingEstimate estimateEnding(std::int64_t questionsPerPass, int levelValue) {
     EndingEstimate e;
     e.gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
     e.loss = -scoreAfterAnswer(0, 1, LevelBar.max, levelValue);
@@ -24,12 +27,18 @@ EndingEstimate estimateEnding(int questionsPerPass, int levelValue) {
     // g * gain - (n * q - g) * loss. Each extra pass only adds answers that
     // cost points when bad, so the fewest passes that can reach the score at
     // all need the fewest good answers.
-    const int q = questionsPerPass;
+    const std::int64_t q = questionsPerPass;
     e.passes = ceilDiv(EndingScore, q * e.gain);
     e.questions = e.passes * q;
     e.goodAnswers = ceilDiv(EndingScore + e.questions * e.loss, e.gain + e.loss);
     e.reachable = true;
     return e;
+}
+
+int bestScoreOfOnePass(std::int64_t questions, int levelValue) {
+    const std::int64_t gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
+    return static_cast<int>(
+        std::min<std::int64_t>(questions * gain, std::numeric_limits<std::int16_t>::max()));
 }
 
 } // namespace hanashi

@@ -18,10 +18,20 @@ struct Finding {
     QString file; // as shown to the author, e.g. "game/dat/opn.dat"
     int line = 0; // 1-based; 0 when the finding is about the whole file
     QString message;
+    int column = 0; // 1-based, in characters; 0 when it is about the whole line
 
-    // "file:line: severity: message", on one line.
+    // "file:line:column: severity: message", on one line.
     QString toText() const;
+    // The same wrapped as wrapped() does, after "severity:".
+    QString toWrappedText(int columns = TerminalColumns) const;
+
+    static constexpr int TerminalColumns = 79;
 };
+
+// head followed by text, broken at spaces into lines of at most columns
+// terminal columns where the words allow, never inside head; the lines after
+// the first are indented by four spaces. Lines end in "\n".
+QString wrapped(const QString& head, const QString& text, int columns = Finding::TerminalColumns);
 
 QString severityName(Finding::Severity severity);
 

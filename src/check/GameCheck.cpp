@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
+#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
@@ -35,15 +35,17 @@ QString lowerFirst(QString text) {
 
 class GameChecker {
 public:
-    GameChecker(const QString& dataDir, const QString& shownDataDir)
+    GameChecker(const QString& dataDir, const QString& shownDataDir, StoryCounts& counts)
         : m_dir(dataDir)
-        , m_shownDir(shownDataDir) {}
+        , m_shownDir(shownDataDir)
+        , m_counts(counts) {}
 
     std::vector<Finding> run() {
         const std::optional<ScriptWalk> opening = checkScript(
             QString(OpeningScript), QStringLiteral("every story begins here, and the game "
                                                    "stops with an error without it"));
         if (opening) {
+            m_counts.bestPassScore = bestScoreOfOnePass(opening->questions, LevelBar.start);
             checkEnding(*opening);
             // The opening's findings in line order, its ending estimate among them.
             std::stable_sort(m_findings.begin(), m_findings.end(),
@@ -114,6 +116,10 @@ private:
         for (Finding& finding : walk.findings)
             m_findings.push_back(std::move(finding));
         walk.findings.clear();
+        ++m_counts.scripts;
+        m_counts.lines += walk.lineCount;
+        m_counts.questions += walk.questions;
+        m_counts.branchLines += walk.branchLines;
         return walk;
     }
 
@@ -129,10 +135,15 @@ private:
             return;
         }
         if (!opening.exitKind) {
+            const QString close =
+                opening.nearBranchLine
+                    ? QStringLiteral(", though line %1 comes close").arg(opening.nearBranchLine)
+                    : QString();
             add(Severity::Error, name, 0,
-                QStringLiteral("no branch line (\"%1\"): every pass runs to the end of the file, "
-                               "which starts over with 0 points, so the ending is never reached")
-                    .arg(BranchMarker));
+                QStringLiteral("no branch line (\"%1\")%2: every pass runs to the end of the "
+                               "file, which starts over with 0 points, so the ending is never "
+                               "reached")
+                    .arg(BranchMarker, close));
             return;
         }
         if (*opening.exitKind == LineKind::Restart) {
@@ -225,12 +236,14 @@ private:
 
     QString m_dir;
     QString m_shownDir;
+    StoryCounts& m_counts;
     std::vector<Finding> m_findings;
 };
 
 } // namespace
 
-std::vector<Finding> checkGameFolder(const QString& folder, const QString& shownFolder) {
+std::vector<Finding> checkGameFolder(const QString& folder, const QString& shownFolder,
+                                     StoryCounts* counts) {
     const QString shownData = QDir::cleanPath(shownFolder + QStringLiteral("/dat"));
     const QDir dir(folder);
     if (!QFileInfo(dir.filePath(QString(DataFolder))).isDir()) {
@@ -240,41 +253,45 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
                 hint = QStringLiteral(" (there is \"%1\", but folder names are case-sensitive)")
                            .arg(entry);
         }
+        // The author named the data folder itself rather than the game's.
+        const QFileInfo shown(QDir::cleanPath(shownFolder));
+        if (shown.fileName() == DataFolder)
+            hint += QStringLiteral("; %1 is itself a data folder: name the game folder that "
+                                   "holds it, %2")
+                        .arg(shown.filePath(), shown.path());
         return {Finding{Finding::Severity::Error, shownData, 0,
                         QStringLiteral("missing folder: the game reads its scripts, pictures and "
-                                       "tune from dat/ beside its executable%1")
+                                       "tune from dat/ in its folder%1")
                             .arg(hint)}};
     }
-    return checkGameData(dir.filePath(QString(DataFolder)), shownData);
+    return checkGameData(dir.filePath(QString(DataFolder)), shownData, counts);
 }
 
 namespace {
 
-// Why the folder's files cannot be looked up, if they cannot.
+// Why the folder's files cannot be looked up, if they cannot. The game only
+// opens files by their names, which takes search permission and not read
+// permission: a folder of mode 711 plays.
 std::optional<QString> unsearchable(const QString& folder) {
     const QByteArray name = QFile::encodeName(folder);
-    DIR* listing = ::opendir(name.constData());
-    int error = listing ? 0 : errno;
-    if (listing)
-        ::closedir(listing);
-    if (!error && ::access(name.constData(), X_OK) != 0)
-        error = errno;
-    if (!error)
+    if (::faccessat(AT_FDCWD, name.constData(), X_OK, AT_EACCESS) == 0)
         return std::nullopt;
-    return lowerFirst(QString::fromLocal8Bit(std::strerror(error)));
+    return lowerFirst(QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 } // namespace
 
-std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir) {
+std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir,
+                                   StoryCounts* counts) {
     QString shown = shownDataDir;
     if (!shown.isEmpty() && !shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
     // Every file would seem missing; say once what is wrong instead.
     if (const std::optional<QString> reason = unsearchable(dataDir))
         return {Finding{Finding::Severity::Error, shownDataDir, 0,
-                        QStringLiteral("cannot list %1: %2").arg(shown, *reason)}};
-    return GameChecker(dataDir, shown).run();
+                        QStringLiteral("cannot open the files in %1: %2").arg(shown, *reason)}};
+    StoryCounts ignored;
+    return GameChecker(dataDir, shown, counts ? *counts : ignored).run();
 }
 
 bool hasErrors(const std::vector<Finding>& findings) {

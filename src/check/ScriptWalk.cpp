@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
 
+#include "check/NearMiss.h"
+#include "platform/Cp932.h"
 #include "platform/LineReader.h"
 #include "story/Rules.h"
+#include "story/StoryLabel.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 #include <algorithm>
+#include <cmath>
+#include <ranges>
 
 namespace hanashi {
 
@@ -17,6 +23,34 @@ struct Line {
     bool badBytes = false;
 };
 
+// The first byte of a line that starts no valid character, and its column.
+struct BadByte {
+    int column = 0;
+    unsigned char byte = 0;
+};
+
+BadByte firstBadByte(QByteArrayView line, bool utf8) {
+    int column = 1;
+    for (qsizetype i = 0; i < line.size(); ++column) {
+        const auto lead = static_cast<unsigned char>(line[i]);
+        qsizetype length = 1;
+        if (utf8 && lead >= 0x80)
+            length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        else if (!utf8 && isCp932LeadByte(lead))
+            length = 2;
+        const QByteArrayView character = line.sliced(i, std::min(length, line.size() - i));
+        bool bad = false;
+        if (utf8)
+            bad = lead >= 0x80 && QString::fromUtf8(character).toUtf8() != character;
+        else
+            decodeCp932(character, &bad);
+        if (bad)
+            return BadByte{column, lead};
+        i += character.size();
+    }
+    return BadByte{};
+}
+
 // Enough of a line for the author to find it.
 QString quoted(const QString& text) {
     constexpr qsizetype Shown = 24;
@@ -24,6 +58,21 @@ QString quoted(const QString& text) {
     if (shown.size() > Shown)
         shown = shown.left(Shown) + QStringLiteral("…");
     return QLatin1Char('"') + shown + QLatin1Char('"');
+}
+
+// The screens most players have, as wide as the window that covers them.
+struct Screen {
+    int width;
+    int height;
+};
+constexpr Screen CommonScreens[] = {{1366, 768}, {1920, 1080}, {1280, 1024}, {2560, 1440}};
+
+// "a, b and c".
+QString listed(const QStringList& items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.back();
 }
 
 bool leavesTheFile(LineKind kind) {
@@ -62,12 +111,12 @@ public:
         : m_result(result)
         , m_path(path) {}
 
-    void add(Finding::Severity severity, int line, const QString& message) {
+    void add(Finding::Severity severity, int line, const QString& message, int column = 0) {
         if (static_cast<int>(m_result.findings.size()) >= MaxFindingsPerScript - 1) {
             ++m_untold;
             return;
         }
-        m_result.findings.push_back(Finding{severity, m_path, line, message});
+        m_result.findings.push_back(Finding{severity, m_path, line, message, column});
     }
 
     // The last finding, for those that did not fit.
@@ -131,6 +180,72 @@ public:
                                      .arg(what, quoted(other)));
     }
 
+    // Text that the author most likely meant as a marker, which the game
+    // shows instead.
+    void checkNearMisses(const QString& text, int lineNumber) {
+        for (const NearMiss& miss : nearMisses(text)) {
+            const bool branch = miss.marker == BranchMarker;
+            if (branch && !m_result.nearBranchLine)
+                m_result.nearBranchLine = lineNumber;
+            int column = 1;
+            for (qsizetype i = 0; i < miss.position; ++i)
+                column += !text[i].isLowSurrogate();
+            add(Finding::Severity::Warning, lineNumber,
+                QStringLiteral("\"%1\" is not the %2 marker \"%3\" (%4): the game shows it as "
+                               "text and %5")
+                    .arg(miss.text, branch ? QStringLiteral("branch") : QStringLiteral("restart"),
+                         miss.marker, miss.how,
+                         branch ? QStringLiteral("does not branch here")
+                                : QStringLiteral("does not go back to the opening here")),
+                column);
+        }
+    }
+
+    // A line wider than one row of the story label wraps, and pushes the
+    // story's older lines up twice as fast. An answer, once chosen, is shown
+    // there too.
+    // An answer is its line without the first character.
+    void checkWidth(const QString& line, int lineNumber, bool answer) {
+        // No character is wider than an em, so a text of no more UTF-16
+        // units than the narrowest row holds ems fits on every screen.
+        if (line.size() - (answer ? 1 : 0) <= m_narrowestRow)
+            return;
+        const QString text = answer ? withoutFirstCharacter(line) : line;
+        const double width = lineWidthEm(text);
+        if (width <= m_narrowestRow)
+            return;
+        QStringList screens;
+        QStringList rooms;
+        for (const Screen& screen : CommonScreens) {
+            const double room = storyRowEm(screen.width, screen.height);
+            if (width <= room)
+                continue;
+            screens << QStringLiteral("%1x%2").arg(screen.width).arg(screen.height);
+            rooms << QString::number(std::floor(room * 2) / 2);
+        }
+        if (screens.isEmpty())
+            return;
+        if (m_wideLines++ >= NamedWideLines) {
+            m_lastWideLine = lineNumber;
+            return;
+        }
+        warning(lineNumber,
+                QStringLiteral("%1 is %2 full-width characters wide and%3 wraps in the story text "
+                               "on %4 (a row holds %5 there): %6")
+                    .arg(answer ? QStringLiteral("answer") : QStringLiteral("line"))
+                    .arg(width)
+                    .arg(answer ? QStringLiteral(", once chosen,") : QString())
+                    .arg(listed(screens), listed(rooms), quoted(text)));
+    }
+
+    void tellWideLinesNotNamed() {
+        if (m_wideLines > NamedWideLines)
+            warning(m_lastWideLine,
+                    QStringLiteral("%1 more lines up to this one are too wide for the story text "
+                                   "on one of the screens named above")
+                        .arg(m_wideLines - NamedWideLines));
+    }
+
     // The lines after the exit are never read; those with text are worth
     // a word, as the author meant them to be read.
     void deadLines(int exitLine, int first, int last) {
@@ -146,9 +261,18 @@ public:
     }
 
 private:
+    static constexpr int NamedWideLines = 20;
+
     ScriptWalk& m_result;
     QString m_path;
     int m_untold = 0;
+    int m_wideLines = 0;
+    int m_lastWideLine = 0;
+    // What fits on every common screen needs no closer look.
+    double m_narrowestRow =
+        std::ranges::min(CommonScreens | std::views::transform([](const Screen& screen) {
+                             return storyRowEm(screen.width, screen.height);
+                         }));
 };
 
 Line next(LineReader& reader) {
@@ -165,7 +289,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
     // Lines with bytes that are not valid: the first few are named, the rest
     // counted, and all of them become one hint if the file looks like UTF-8.
     constexpr int NamedBadLines = 20;
-    std::vector<Line> badLines;
+    std::vector<std::pair<Line, BadByte>> badLines;
     int badCount = 0;
     int cutFirst = 0;
     int cutCount = 0;
@@ -177,7 +301,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         if (reader.lastLineWasCut() && cutCount++ == 0)
             cutFirst = line.number;
         if (line.badBytes && badCount++ < NamedBadLines)
-            badLines.push_back(line);
+            badLines.emplace_back(line, firstBadByte(reader.lastLineBytes(), reader.isUtf8()));
     };
 
     while (!reader.atEnd()) {
@@ -186,6 +310,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         if (result.exitKind) {
             // Every line, also those never read: they are still text the
             // author wrote.
+            result.branchLines += classifyLine(line.text) == LineKind::Branch;
             if (!line.text.trimmed().isEmpty()) {
                 deadFirst = deadFirst ? deadFirst : line.number;
                 deadLast = line.number;
@@ -193,11 +318,14 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             continue;
         }
         const LineKind kind = classifyLine(line.text);
+        walker.checkNearMisses(line.text, line.number);
         if (leavesTheFile(kind)) {
+            result.branchLines += kind == LineKind::Branch;
             walker.checkMarker(line, kind);
             result.exitKind = kind;
             result.exitLine = line.number;
         } else if (kind == LineKind::Question) {
+            walker.checkWidth(line.text, line.number, true);
             // The answer line is read at once, whatever it holds.
             if (reader.atEnd()) {
                 walker.checkQuestion(line, nullptr);
@@ -206,8 +334,13 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             const Line answer = next(reader);
             look(answer);
             walker.checkQuestion(line, &answer);
+            walker.checkNearMisses(answer.text, answer.number);
+            walker.checkWidth(answer.text, answer.number, true);
+        } else {
+            walker.checkWidth(line.text, line.number, false);
         }
     }
+    walker.tellWideLinesNotNamed();
     if (result.exitKind)
         walker.deadLines(result.exitLine, deadFirst, deadLast);
     if (cutCount > 0)
@@ -224,7 +357,7 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
         reader.isUtf8() ? QStringLiteral("UTF-8") : QStringLiteral("code page 932 (Shift-JIS)");
     if (badCount > 0 && !reader.isUtf8() && utf8.likely()) {
         walker.warning(
-            badLines.front().number,
+            badLines.front().first.number,
             QStringLiteral("%1 of the %2 lines, the first of them this one, are not valid "
                            "%3 and show \"\uFFFD\": the file looks like UTF-8 without "
                            "a byte-order mark; save it as Shift-JIS, or as UTF-8 with "
@@ -233,12 +366,16 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
                 .arg(result.lineCount)
                 .arg(encoding));
     } else {
-        for (const Line& line : badLines)
-            walker.warning(line.number,
-                           QStringLiteral("bytes that are not valid %1 show as \"\uFFFD\": %2")
-                               .arg(encoding, quoted(line.text)));
+        for (const auto& [line, bad] : badLines)
+            walker.add(Finding::Severity::Warning, line.number,
+                       QStringLiteral("bytes that are not valid %1 show as \"\uFFFD\", the first "
+                                      "of them 0x%2: %3")
+                           .arg(encoding)
+                           .arg(bad.byte, 2, 16, QLatin1Char('0'))
+                           .arg(quoted(line.text)),
+                       bad.column);
         if (badCount > NamedBadLines)
-            walker.warning(badLines.back().number,
+            walker.warning(badLines.back().first.number,
                            QStringLiteral("%1 more lines after this one hold bytes that are not "
                                           "valid %2")
                                .arg(badCount - NamedBadLines)

@@ -24,6 +24,12 @@ struct ScriptWalk {
     // Questions asked before the exit (or the end of the file): each is a
     // chance to gain points on one pass through the file.
     int questions = 0;
+    // Lines that are branch lines by their own text, read or not (an answer
+    // line is answer text whatever it holds).
+    int branchLines = 0;
+    // The first line read that comes close to a branch line without being
+    // one; 0 if none does.
+    int nearBranchLine = 0;
 };
 
 class LineReader;

@@ -36,7 +36,7 @@ void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightT
 
     c.LBl.setForeColor(StoryPink);
     c.LBl.setFontSize(fonts.story);
-    c.LBl.Move(0.2, 0.2, w / 2 - 0.4, 5.6);
+    c.LBl.Move(0.2, 0.2, storyLabelWidth(w), 5.6);
     c.LBl.setBorderStyle(0);
     c.LBl.show();
 

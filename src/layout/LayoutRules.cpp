@@ -5,10 +5,6 @@
 
 namespace hanashi {
 
-std::int16_t fontUnitFor(int screenHeightTwips) {
-    return static_cast<std::int16_t>(std::floor(screenHeightTwips / 100.0 / 20.0) * 3);
-}
-
 FontSizes fontSizesFor(std::int16_t fontUnit) {
     return FontSizes{static_cast<double>(fontUnit), fontUnit * 1.5, std::floor(fontUnit * 0.2),
                      std::floor(fontUnit * 0.7)};

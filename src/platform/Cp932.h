@@ -13,4 +13,9 @@ namespace hanashi {
 // happened.
 QString decodeCp932(QByteArrayView bytes, bool* hadError = nullptr);
 
+// Whether b starts a character of two bytes.
+constexpr bool isCp932LeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 } // namespace hanashi

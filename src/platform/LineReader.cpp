@@ -11,14 +11,6 @@
 
 namespace hanashi {
 
-namespace {
-
-bool isCp932LeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-} // namespace
-
 LineReader::LineReader(QByteArray bytes)
     : m_buffer(std::move(bytes))
     , m_sourceDone(true) {}

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "platform/RuntimeError.h"
 
+#include "platform/ProgramFolder.h"
+
 namespace hanashi {
 
 RuntimeError::RuntimeError(const QString& message)
-    : std::runtime_error(message.toStdString())
-    , m_message(message) {}
+    : RuntimeError(Shown{withShownFolders(message)}) {}
+
+RuntimeError::RuntimeError(Shown shown)
+    : std::runtime_error(shown.message.toStdString())
+    , m_message(std::move(shown.message)) {}
 
 } // namespace hanashi

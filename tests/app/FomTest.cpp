@@ -4,7 +4,6 @@
 #include "support/GameFolder.h"
 #include "support/RecordingMci.h"
 #include "support/SequenceRandom.h"
-#include "toolkit/Screen.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -102,25 +101,6 @@ TEST_F(App, FoldersEndInExactlyOneSeparatorWhateverTheProgramFolderIsCalled) {
         EXPECT_EQ(w.DataDir, expected + "dat/") << name.toStdString();
         EXPECT_FALSE(w.DataDir.contains("//"));
     }
-}
-
-TEST_F(App, TheProgramFolderIsTheRealOneBehindASymbolicLink) {
-    QTemporaryDir tmp;
-    const QString real = tmp.filePath(QStringLiteral("lib/お話 ゲーム"));
-    ASSERT_TRUE(QDir().mkpath(real));
-    QFile exe(real + "/hanashi");
-    ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
-    exe.close();
-    ASSERT_TRUE(QDir().mkpath(tmp.filePath("bin")));
-    ASSERT_TRUE(QFile::link(real + "/hanashi", tmp.filePath("bin/hanashi")));
-    // A link to the folder as well as one to the file.
-    ASSERT_TRUE(QFile::link(tmp.filePath("lib"), tmp.filePath("alias")));
-
-    const QString canonical = QFileInfo(real).canonicalFilePath();
-    EXPECT_EQ(realFolderOf(real + "/hanashi"), canonical);
-    EXPECT_EQ(realFolderOf(tmp.filePath("bin/hanashi")), canonical);
-    EXPECT_EQ(realFolderOf(tmp.filePath("alias/お話 ゲーム/hanashi")), canonical);
-    EXPECT_EQ(realFolderOf(tmp.filePath("bin/missing")), QString());
 }
 
 TEST_F(App, StartUpOpensTheMusicBeforeAnyControlIsSetUp) {

@@ -21,9 +21,14 @@ TEST(EndingEstimate, CountsTheFewestGoodAnswers) {
         {5, 10, 5, 1, 100, 50}, // the bundled opening: all five on the first pass
         {6, 10, 6, 1, 100, 50}, // one bad answer leaves 450
         {7, 10, 6, 1, 100, 50}, // 600 - 50 = 550
-        {1, 10, 5, 5, 100, 50},  {2, 10, 6, 3, 100, 50}, // the third pass must be perfect too
-        {3, 1, 6, 2, 109, 54},                           // 5 good and 1 bad give 491
+        {1, 10, 5, 5, 100, 50},
+        {2, 10, 6, 3, 100, 50}, // the third pass must be perfect too
+        {3, 1, 6, 2, 109, 54},  // 5 good and 1 bad give 491
         {4, 100, 51, 13, 10, 5},
+        // One pass of 20 million questions, where every bad answer costs
+        // points; at the best level they are worth more than 2^31.
+        {20'000'000, 10, 6'666'670, 1, 100, 50},
+        {20'000'000, 1, 6'625'770, 1, 109, 54},
     };
     for (const Case& c : cases) {
         const EndingEstimate e = estimateEnding(c.questionsPerPass, c.level);
@@ -35,6 +40,15 @@ TEST(EndingEstimate, CountsTheFewestGoodAnswers) {
         EXPECT_EQ(e.loss, c.loss);
     }
     EXPECT_FALSE(estimateEnding(0, LevelBar.start).reachable);
+}
+
+// The score stops at its 16-bit edge, as the game's does.
+TEST(EndingEstimate, OnePassWinsAtMostWhatTheScoreHolds) {
+    EXPECT_EQ(bestScoreOfOnePass(0, LevelBar.start), 0);
+    EXPECT_EQ(bestScoreOfOnePass(5, LevelBar.start), 500);
+    EXPECT_EQ(bestScoreOfOnePass(5, LevelBar.min), 545);
+    EXPECT_EQ(bestScoreOfOnePass(400, LevelBar.start), 32767);
+    EXPECT_EQ(bestScoreOfOnePass(20'000'000, LevelBar.min), 32767);
 }
 
 namespace {

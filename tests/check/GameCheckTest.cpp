@@ -162,6 +162,8 @@ TEST_F(GameCheck, AnEndingThatCannotBeReachedIsAnError) {
     const Case cases[] = {
         {{}, "game/dat/opn.dat: error: empty"},
         {{"一", "*追う", "*待つ", "二"}, "game/dat/opn.dat: error: no branch line"},
+        {{"*追う", "*待つ", ">IVE"},
+         "game/dat/opn.dat: error: no branch line (\">ive\"), though line 3 comes close:"},
         // A question on the last line is only a warning, but the end of the
         // file still takes every point away.
         {{"一", "*追う"}, "game/dat/opn.dat: error: no branch line"},
@@ -215,8 +217,12 @@ TEST_F(GameCheck, AFolderWithoutDatIsAnError) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].toText(),
               "game/dat: error: missing folder: the game reads its scripts, pictures and tune "
-              "from dat/ beside its executable (there is \"Dat\", but folder names are "
-              "case-sensitive)");
+              "from dat/ in its folder (there is \"Dat\", but folder names are case-sensitive)");
+    // The data folder named instead of the game's.
+    EXPECT_EQ(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0].toText(),
+              "game/dat/dat: error: missing folder: the game reads its scripts, pictures and "
+              "tune from dat/ in its folder; game/dat is itself a data folder: name the game "
+              "folder that holds it, game");
 }
 
 TEST(BundledStory, PassesTheCheckWithoutWarnings) {

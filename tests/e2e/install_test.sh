@@ -5,8 +5,10 @@
 # scratch root. Checks the tree, its menu entry and AppStream data with their
 # validators, and the checker on the installed story; then starts the game
 # by its command in /usr/games on a private X screen and ends it with its
-# "End" button. For the package, lintian must find nothing and the control
-# fields must name what the game loads at run time.
+# "End" button, and does the same for an author's story in a folder of its
+# own with a link to that command, which must play that story. For the
+# package, lintian must find nothing and the control fields must name what
+# the game loads at run time.
 #
 #   install_test.sh BUILD-DIR     a complete build, installed with cmake --install
 #   install_test.sh --deb FILE    a package built by cpack
@@ -18,20 +20,35 @@ fail() {
 }
 
 # --- on the X screen: start, wait for the window, press "End" ------------
+# --on-screen FOLDER COMMAND LOG SCRIPT: COMMAND started in FOLDER must read
+# the story SCRIPT (it holds the script it reads open).
 if [[ ${1:-} == --on-screen ]]; then
-    command=$2 log=$3
-    # From elsewhere, by the link: the game must find dat/ by its real path.
-    cd / || exit 1
+    folder=$2 command=$3 log=$4 script=$5
+    cd "$folder" || exit 1
     "$command" >"$log" 2>&1 &
     pid=$!
     stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Form1$' \
+        2>/dev/null | head -n 1)
     if [[ -z $window ]]; then
         stop
         fail "no window named Form1 within 20 s; the game said: $(tail -n 5 "$log")"
     fi
-    echo "install_test: $command shows Form1"
+    echo "install_test: $command in $folder shows Form1"
+    reads=
+    for ((i = 0; i < 100; i++)); do
+        for fd in /proc/"$pid"/fd/*; do
+            [[ $(readlink "$fd" 2>/dev/null) == "$script" ]] && reads=yes
+        done
+        [[ -n $reads ]] && break
+        sleep 0.1
+    done
+    if [[ -z $reads ]]; then
+        stop
+        fail "$command in $folder does not read $script within 10 s"
+    fi
+    echo "install_test: it reads $script"
     # "End" fills x 7..8, y 5.5..6 of the 8 x 6 client area (no window
     # manager, so the window is the client area). The layout may still be
     # under way at the first click, so click until the game has gone.
@@ -155,6 +172,16 @@ mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 export PULSE_SERVER=unix:$work/no-such-socket ALSA_CONFIG_PATH=$work/no-devices.conf
 unset QT_QPA_PLATFORM
 
+# An author's story: its own dat/ and a link to the command. Started there
+# by the link, the game plays that story; started by the command itself,
+# from elsewhere, the bundled one beside its real file.
+story=$work/story
+mkdir -p "$story/dat" && cp "$usr/$data"/dat/0[0-9].bmp "$story/dat/" || fail "cannot make a story"
+for ((i = 1; i <= 30; i++)); do printf 'Line %d of a story of my own\r\n' "$i"; done >"$story/dat/opn.dat"
+ln -s "$usr/games/hanashi" "$story/hanashi" || fail "cannot link the story to the game"
+
 # Two tests may ask for the same free display at once: start from a random one.
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" --on-screen "$usr/games/hanashi" "$work/game.log"
+    bash -c 'bash "$0" --on-screen / "$1" "$2" "$3" && bash "$0" --on-screen "$4" ./hanashi "$2" "$5"' \
+    "$0" "$usr/games/hanashi" "$work/game.log" "$(realpath -e "$usr/$data/dat/opn.dat")" \
+    "$story" "$(realpath -e "$story/dat/opn.dat")"

@@ -223,6 +223,34 @@ TEST(LayoutRules, TheFontUnitGrowsByThreeForEveryFull2000Twips) {
         EXPECT_EQ(fontUnitFor(twips), unit) << twips;
 }
 
+// hanashi-check warns of the lines that one row of the story label cannot
+// hold by storyRowEm; the label the pass lays out on a screen, with the real
+// font, holds as much and not half an em more.
+TEST(Layout, TheStoryLabelHoldsOnOneRowWhatItsRuleAllows) {
+    for (QSize screen :
+         {QSize(1366, 768), QSize(1920, 1080), QSize(1280, 1024), QSize(2560, 1440)}) {
+        LayoutWindow w(screen);
+        w.screenHeightTwips = screen.height() * 15;
+        w.LBl.setWordWrap(true); // as the game's window has it
+        w.show();
+        const QLabel* label = w.LBl.widget();
+        ASSERT_EQ(label->width(), w.LBl.pixelRect().width());
+        const double room = std::floor(storyRowEm(screen.width(), screen.height()) * 2) / 2;
+        // Whole ems in kana, a last half in a Latin letter.
+        QString fits(static_cast<qsizetype>(room), QChar(u'あ'));
+        if (room > std::floor(room))
+            fits += QLatin1Char('a');
+        ASSERT_EQ(lineWidthEm(fits), room);
+        const auto rows = [&](const QString& text) {
+            w.LBl.setCaption(text);
+            return label->heightForWidth(label->width()) /
+                   QFontMetrics(label->font()).lineSpacing();
+        };
+        EXPECT_EQ(rows(fits), 1) << screen.width() << "x" << screen.height() << ", " << room;
+        EXPECT_EQ(rows(fits + QLatin1Char('a')), 2) << screen.width() << "x" << screen.height();
+    }
+}
+
 TEST(Layout, ColoursCaptionsAndStyles) {
     LayoutWindow w(QSize(800, 600));
     w.show();
