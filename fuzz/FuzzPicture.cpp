@@ -6,8 +6,8 @@
 // reads, pixel for pixel.
 
 #include "FuzzCheck.h"
+#include "platform/BitmapFile.h"
 #include "platform/RuntimeError.h"
-#include "toolkit/Picture.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -10,7 +10,7 @@ packages=(
     libfluidsynth-dev libasound2-dev libpulse-dev timgm6mb-soundfont
     fonts-ipafont-gothic xdg-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool x11-utils libx11-dev
+    xvfb xauth xdotool x11-utils libx11-dev libxcb1-dev
     libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
     go-md2man file lintian desktop-file-utils appstream

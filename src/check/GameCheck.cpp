@@ -3,12 +3,12 @@
 
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
+#include "platform/BitmapFile.h"
 #include "platform/LineReader.h"
 #include "platform/MidiTune.h"
 #include "platform/PlainFile.h"
 #include "platform/RuntimeError.h"
 #include "story/Rules.h"
-#include "toolkit/Picture.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,9 +210,9 @@ private:
                 name, Severity::Error, QStringLiteral("the game stops at start-up without it"));
             if (!file)
                 continue;
-            // What LoadPicture does, on the file already open.
+            // The game's own reading, on the file already open.
             try {
-                decodeBitmap(file->readAll(MaxPictureFileBytes), path(name));
+                readBitmap(*file);
             } catch (const RuntimeError& error) {
                 add(Severity::Error, name, 0,
                     QStringLiteral("the game cannot load it and stops at start-up: %1")
