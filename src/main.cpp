@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/Fom.h"
 #include "platform/LoadHold.h"
-#include "platform/Mci.h"
 #include "platform/MixerStream.h"
 #include "platform/RandomSource.h"
+#include "platform/SystemMci.h"
 #include "platform/Workers.h"
 #include "toolkit/Application.h"
 

@@ -7,9 +7,6 @@
 
 namespace hanashi {
 
-class LoadHold;
-class Workers;
-
 // Result codes of Mci::sendString. Callers in the game never look at them;
 // they exist so that tests and tools can tell the failures apart.
 enum class MciError : int {
@@ -48,12 +45,5 @@ public:
         return std::chrono::milliseconds::zero();
     }
 };
-
-// The FluidSynth-backed interpreter the game uses, opening in the background
-// on workers, with loads held back while hold is held. Never fails to
-// construct: on a machine without a SoundFont or audio output every open
-// fails (the alias is gone by the next command) and the game runs silently.
-// The workers and the hold must outlive it.
-std::unique_ptr<Mci> createSystemMci(Workers& workers, LoadHold& hold);
 
 } // namespace hanashi

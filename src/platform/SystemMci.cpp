@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/Mci.h"
+#include "platform/SystemMci.h"
 
 #include "platform/FluidMidiEngine.h"
 #include "platform/MciInterpreter.h"
