@@ -14,47 +14,59 @@ namespace {
 
 const char* const UsageLine = "Usage: hanashi-check [--help | --version] [--] DIR\n";
 
-const char* const Usage =
-    "Usage: hanashi-check [--] DIR\n"
-    "       hanashi-check --help | --version\n"
-    "\n"
-    "Checks the game folder DIR (the folder that holds dat/) the way the game\n"
-    "reads it: the scripts dat/opn.dat and dat/end.dat, the pictures dat/00.bmp\n"
-    "to dat/09.bmp and the tune dat/bgm.mid. Prints one finding per line, a long\n"
-    "one wrapped onto indented lines:\n"
-    "\n"
-    "  FILE:LINE:COLUMN: SEVERITY: MESSAGE\n"
-    "\n"
-    "without COLUMN when it is about the whole line, and without LINE when it is\n"
-    "about the whole file. A summary follows: the lines, questions and branch\n"
-    "lines of the scripts, the best score one pass through the opening can reach\n"
-    "at the start-up question level, and how many errors and warnings there are.\n"
-    "\n"
-    "Severities:\n"
-    "  error    the game stops with an error, or its ending can never be reached:\n"
-    "           dat/ that cannot be searched, opn.dat or a picture missing or\n"
-    "           unloadable, end.dat missing while a branch line (\">ive\") opens\n"
-    "           it, an opening that never reaches a branch line or asks no\n"
-    "           question before it.\n"
-    "  warning  the game runs, but not as written: bytes that are not code page 932\n"
-    "           (shown as U+FFFD), a near miss of a marker (\">IVE\", \"\uFF1Eive\",\n"
-    "           \"> ive\", \">iv\", which show as text), a line too wide for one row\n"
-    "           of the story text on a common screen (1366x768, 1920x1080,\n"
-    "           1280x1024, 2560x1440), a question on the last line of its file or\n"
-    "           an empty answer line (the second answer is empty), text beside a\n"
-    "           marker that is never shown, a \"*\" line holding a marker (no\n"
-    "           question), lines after a branch or restart that are never read,\n"
-    "           bgm.mid missing or unplayable (no music).\n"
-    "  note     how many good answers reach the ending at the start-up question\n"
-    "           level (10) and at the best level (1).\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help  show this and exit\n"
-    "  --version   show the version and exit\n"
-    "  --          no options follow, so that DIR may begin with \"-\"\n"
-    "\n"
-    "Exit status: 0 when there is no error, 1 when there is one, 2 for a usage\n"
-    "error.\n";
+// The help, with the game's rules as they stand in story/Rules.h.
+QString usage() {
+    const QString branch = QString(hanashi::BranchMarker);
+    return QStringLiteral(
+               "Usage: hanashi-check [--] DIR\n"
+               "       hanashi-check --help | --version\n"
+               "\n"
+               "Checks the game folder DIR (the folder that holds %1/) the way the game\n"
+               "reads it: the scripts %1/%2 and %1/%3, the pictures %1/%4\n"
+               "to %1/%5 and the tune %1/%6. Prints one finding per line, a long\n"
+               "one wrapped onto indented lines:\n"
+               "\n"
+               "  FILE:LINE:COLUMN: SEVERITY: MESSAGE\n"
+               "\n"
+               "without COLUMN when it is about the whole line, and without LINE when it is\n"
+               "about the whole file. A summary follows: the lines, questions and branch\n"
+               "lines of the scripts, the best score one pass through the opening can reach\n"
+               "at the start-up question level, and how many errors and warnings there are.\n"
+               "\n"
+               "Severities:\n"
+               "  error    the game stops with an error, or its ending can never be reached:\n"
+               "           %1/ that cannot be searched, %2 or a picture missing or\n"
+               "           unloadable, %3 missing while a branch line (\"%7\") opens\n"
+               "           it, an opening that never reaches a branch line or asks no\n"
+               "           question before it.\n"
+               "  warning  the game runs, but not as written: bytes that are not code page 932\n"
+               "           (shown as U+FFFD), a near miss of a marker (\"%8\", \"%9\",\n"
+               "           \"%10\", \"%11\", which show as text), a line too wide for one row\n"
+               "           of the story text on a common screen (1366x768, 1920x1080,\n"
+               "           1280x1024, 2560x1440), a question on the last line of its file or\n"
+               "           an empty answer line (the second answer is empty), text beside a\n"
+               "           marker that is never shown, a \"%12\" line holding a marker (no\n"
+               "           question), lines after a branch or restart that are never read,\n"
+               "           %6 missing or not played (no music), with the reason.\n"
+               "  note     how many good answers reach the ending at the start-up question\n"
+               "           level (%13) and at the best level (%14).\n"
+               "\n"
+               "Options:\n"
+               "  -h, --help  show this and exit\n"
+               "  --version   show the version and exit\n"
+               "  --          no options follow, so that DIR may begin with \"-\"\n"
+               "\n"
+               "Exit status: 0 when there is no error, 1 when there is one, 2 for a usage\n"
+               "error.\n")
+        .arg(QString(hanashi::DataFolder), QString(hanashi::OpeningScript),
+             QString(hanashi::EndingScript), hanashi::pictureFile(0),
+             hanashi::pictureFile(hanashi::PictureCount - 1), QString(hanashi::TuneFile), branch,
+             branch.toUpper(), QChar(u'\uFF1E') + branch.mid(1))
+        .arg(branch.left(1) + QLatin1Char(' ') + branch.mid(1), branch.chopped(1),
+             QString(hanashi::QuestionMarker))
+        .arg(hanashi::LevelBar.start)
+        .arg(hanashi::LevelBar.min);
+}
 
 void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -98,7 +110,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (!optionsEnd && (arg == "--help" || arg == "-h")) {
-            std::fputs(Usage, stdout);
+            print(stdout, usage());
             return 0;
         }
         if (!optionsEnd && arg == "--version") {
