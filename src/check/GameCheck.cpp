@@ -294,12 +294,4 @@ std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownD
     return GameChecker(dataDir, shown, counts ? *counts : ignored).run();
 }
 
-bool hasErrors(const std::vector<Finding>& findings) {
-    for (const Finding& finding : findings) {
-        if (finding.severity == Finding::Severity::Error)
-            return true;
-    }
-    return false;
-}
-
 } // namespace hanashi

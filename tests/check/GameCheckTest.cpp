@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,6 +14,12 @@ using namespace hanashi;
 namespace {
 
 using Severity = Finding::Severity;
+
+// The findings that stop the game or keep the ending out of reach.
+long errorsIn(const std::vector<Finding>& findings) {
+    return std::count_if(findings.begin(), findings.end(),
+                         [](const Finding& f) { return f.severity == Severity::Error; });
+}
 
 // A game folder with nothing to complain about: one question before the
 // branch line, an ending, the ten pictures and a playable tune.
@@ -49,7 +56,7 @@ protected:
 
 TEST_F(GameCheck, AGoodFolderHasOnlyTheNotesOnTheEnding) {
     const std::vector<Finding> findings = check();
-    EXPECT_FALSE(hasErrors(findings));
+    EXPECT_EQ(errorsIn(findings), 0);
     ASSERT_EQ(findings.size(), 2u);
     for (const Finding& f : findings) {
         EXPECT_EQ(f.severity, Severity::Note);
@@ -80,7 +87,7 @@ TEST_F(GameCheck, MissingFilesThatStopTheGameAreErrors) {
     EXPECT_EQ(errors[0], "game/dat/end.dat: error: missing: the branch line game/dat/opn.dat:3 "
                          "opens it with 500 points or more, and the game stops with an error "
                          "there");
-    EXPECT_TRUE(hasErrors(check()));
+    EXPECT_EQ(errorsIn(check()), 2);
 
     // Wrong case is the likeliest cause on Linux.
     QFile::rename(QDir(game.dataFolder()).filePath("04.bmp"),
@@ -147,7 +154,7 @@ TEST_F(GameCheck, ATuneThatCannotPlayIsAWarning) {
         if (!c.bytes.isEmpty())
             writeData("bgm.mid", c.bytes);
         const std::vector<Finding> findings = check();
-        EXPECT_FALSE(hasErrors(findings)) << c.says;
+        EXPECT_EQ(errorsIn(findings), 0) << c.says;
         const QStringList warnings = texts(Severity::Warning);
         ASSERT_EQ(warnings.size(), 1) << c.says;
         EXPECT_TRUE(warnings[0].contains(c.says)) << warnings[0].toStdString();
