@@ -31,7 +31,6 @@ EndingEstimate estimateEnding(std::int64_t questionsPerPass, int levelValue) {
     e.passes = ceilDiv(EndingScore, q * e.gain);
     e.questions = e.passes * q;
     e.goodAnswers = ceilDiv(EndingScore + e.questions * e.loss, e.gain + e.loss);
-    e.reachable = true;
     return e;
 }
 
