@@ -5,12 +5,11 @@
 #include "story/Story.h"
 #include "support/OwnProcess.h"
 #include "support/SequenceRandom.h"
+#include "support/TestFiles.h"
 #include "support/TestForm.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,13 +44,7 @@ protected:
 
     // Writes a script in code page 932 with CR LF line ends.
     void script(const char* name, const QStringList& lines) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        for (const QString& line : lines) {
-            QStringEncoder encoder("Shift_JIS");
-            file.write(encoder(line));
-            file.write("\r\n");
-        }
+        TestFiles::write(dir.path(), name, TestFiles::script(lines));
     }
 
     Story& story() {
