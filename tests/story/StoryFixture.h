@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/SequentialFiles.h"
+#include "story/Rules.h"
 #include "story/Story.h"
 #include "support/OwnProcess.h"
 #include "support/SequenceRandom.h"
@@ -29,16 +30,16 @@ protected:
         form.setScale(0, 0, 8, 6);
         QstPic.Move(4.2, 0.8, 3.6, 0.3);
         QstPic.setScale(0, 0, 50, 1);
-        LBlHscl.setMax(5000);
-        LBlHscl.setMin(100);
-        QstHscl.setMax(100);
-        QstHscl.setMin(1);
+        LBlHscl.setMax(SpeedBar.max);
+        LBlHscl.setMin(SpeedBar.min);
+        QstHscl.setMax(LevelBar.max);
+        QstHscl.setMin(LevelBar.min);
         LBlHscl.setChangeHandler([this] { story().LBlHscl_Change(); });
         LBlHscl.setScrollHandler([this] { story().LBlHscl_Scroll(); });
         QstHscl.setChangeHandler([this] { story().QstHscl_Change(); });
         QstHscl.setScrollHandler([this] { story().QstHscl_Scroll(); });
-        QstHscl.setValue(10);
-        LBlHscl.setValue(1500);
+        QstHscl.setValue(LevelBar.start);
+        LBlHscl.setValue(SpeedBar.start);
         dataDir = dir.path() + '/';
     }
 
