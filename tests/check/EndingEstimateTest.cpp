@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "check/EndingEstimate.h"
 #include "check/ScriptWalk.h"
+#include "platform/LineReader.h"
 #include "story/Rules.h"
 #include "story/StoryFixture.h"
-
-#include <QStringEncoder>
+#include "support/TestFiles.h"
 
 using namespace hanashi;
 
@@ -81,12 +81,9 @@ protected:
         return false;
     }
 
-    ScriptWalk walk(const QStringList& lines) {
-        QStringEncoder encode("Shift_JIS");
-        QByteArray bytes;
-        for (const QString& line : lines)
-            bytes += QByteArray(encode(line)) + "\r\n";
-        return walkScript(bytes, "opn.dat");
+    static ScriptWalk walk(const QStringList& lines) {
+        LineReader reader(TestFiles::script(lines));
+        return walkScript(reader, "opn.dat");
     }
 
     int branchLine = 0;
