@@ -28,13 +28,7 @@ protected:
     GameCheck() {
         game.writeScript("opn.dat", {"夜だった。", "*追う", "*待つ", ">ive"});
         game.writeScript("end.dat", {"朝が来た。"});
-        writeData("bgm.mid", FakeMidiFiles::heldNote(480));
-    }
-
-    void writeData(const QString& name, const QByteArray& bytes) const {
-        QFile file(QDir(game.dataFolder()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        game.writeData("bgm.mid", FakeMidiFiles::heldNote(480));
     }
 
     std::vector<Finding> check() const { return checkGameFolder(game.programFolder(), "game"); }
@@ -99,8 +93,8 @@ TEST_F(GameCheck, MissingFilesThatStopTheGameAreErrors) {
 }
 
 TEST_F(GameCheck, PicturesTheGameCannotLoadAreErrors) {
-    writeData("02.bmp", "not a picture");
-    writeData("07.bmp", QByteArray("BM") + QByteArray(60, '\0')); // a header and nothing
+    game.writeData("02.bmp", "not a picture");
+    game.writeData("07.bmp", QByteArray("BM") + QByteArray(60, '\0')); // a header and nothing
     game.removeData("09.bmp");
     QDir(game.dataFolder()).mkdir("09.bmp");
     const QStringList errors = texts(Severity::Error);
@@ -152,7 +146,7 @@ TEST_F(GameCheck, ATuneThatCannotPlayIsAWarning) {
     for (const Case& c : cases) {
         game.removeData("bgm.mid");
         if (!c.bytes.isEmpty())
-            writeData("bgm.mid", c.bytes);
+            game.writeData("bgm.mid", c.bytes);
         const std::vector<Finding> findings = check();
         EXPECT_EQ(errorsIn(findings), 0) << c.says;
         const QStringList warnings = texts(Severity::Warning);
