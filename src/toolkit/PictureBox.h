@@ -20,7 +20,8 @@ class Shape;
 
 // A picture box: a control with a scale of its own, a picture, a drawing
 // surface that keeps what is drawn on it until the next clear, and shapes
-// drawn over that surface in their stacking order.
+// drawn over that surface in their stacking order. With the focus it shows a
+// mark over all that.
 class PictureBox : public Control, public Container {
 public:
     explicit PictureBox(Container& container);

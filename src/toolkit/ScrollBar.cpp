@@ -3,15 +3,32 @@
 
 #include "platform/RuntimeError.h"
 #include "toolkit/Container.h"
+#include "toolkit/FocusMark.h"
 #include "toolkit/Form.h"
 
+#include <QPainter>
 #include <QScrollBar>
 
 namespace hanashi {
 
+class ScrollBar::Widget : public QScrollBar {
+public:
+    explicit Widget(QWidget* parent)
+        : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (hasFocus()) {
+            QPainter painter(this);
+            drawFocusMark(painter, rect());
+        }
+    }
+};
+
 ScrollBar::ScrollBar(Container& container)
     : Control(container)
-    , m_bar(new QScrollBar(Qt::Horizontal, container.hostWidget())) {
+    , m_bar(new Widget(container.hostWidget())) {
     // The range first: a value set before it would be clamped to 99.
     m_bar->setRange(0, 32767);
     m_bar->setSingleStep(1);
