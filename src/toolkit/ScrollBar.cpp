@@ -6,6 +6,7 @@
 #include "toolkit/FocusMark.h"
 #include "toolkit/Form.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -23,6 +24,21 @@ protected:
             QPainter painter(this);
             drawFocusMark(painter, rect());
         }
+    }
+
+    // Qt's scroll bar moves its thumb away from the Left and Right arrows
+    // (its controls are inverted, for a vertical bar's sake); here the thumb
+    // goes the way the arrow points, on the screen, in either direction of
+    // writing.
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool left = event->key() == Qt::Key_Left;
+        if (!left && event->key() != Qt::Key_Right) {
+            QScrollBar::keyPressEvent(event);
+            return;
+        }
+        const bool towardsMinimum = left != isRightToLeft();
+        triggerAction(towardsMinimum ? SliderSingleStepSub : SliderSingleStepAdd);
+        event->accept();
     }
 };
 

@@ -16,8 +16,9 @@ namespace hanashi {
 // 1500). The change handler runs on every change of the value, by the user or
 // by code, and never when the value stays the same; the scroll handler runs
 // while the thumb is dragged, when Value() already reads the thumb's place.
-// The change at the end of a drag runs the change handler once more. A bar
-// with the focus shows a mark.
+// The change at the end of a drag runs the change handler once more. The
+// Left and Right keys move the thumb the way they point; a bar with the focus
+// shows a mark.
 class ScrollBar : public Control {
 public:
     explicit ScrollBar(Container& container);

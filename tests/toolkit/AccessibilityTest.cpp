@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -53,4 +54,30 @@ TEST(FocusMark, ABarOrABoxWithTheFocusShowsADottedFrameAndNothingElseChanges) {
         EXPECT_EQ(changedOffRing, 0);
     }
     EXPECT_EQ(box.render(), drawing);
+}
+
+// Qt's own horizontal bar moves its thumb away from the arrow.
+TEST(ScrollBar, LeftAndRightMoveTheThumbTheWayTheyPointInEitherDirectionOfWriting) {
+    struct Case {
+        Qt::LayoutDirection direction;
+        Qt::Key key;
+        int value;
+    };
+    for (const Case& c :
+         {Case{Qt::LeftToRight, Qt::Key_Left, 1490}, Case{Qt::LeftToRight, Qt::Key_Right, 1510},
+          // Mirrored: the minimum is on the right.
+          Case{Qt::RightToLeft, Qt::Key_Left, 1510}, Case{Qt::RightToLeft, Qt::Key_Right, 1490}}) {
+        TestForm form;
+        ScrollBar bar(form);
+        bar.setMax(5000);
+        bar.setMin(100);
+        bar.setSmallChange(10);
+        bar.setValue(1500);
+        bar.widget()->setLayoutDirection(c.direction);
+        int changes = 0;
+        bar.setChangeHandler([&] { ++changes; });
+        QTest::keyClick(bar.widget(), c.key);
+        EXPECT_EQ(bar.Value(), c.value) << c.direction << " " << c.key;
+        EXPECT_EQ(changes, 1);
+    }
 }
