@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "support/TestForm.h"
+#include "toolkit/ControlArray.h"
+#include "toolkit/Label.h"
+#include "toolkit/LabelAccessible.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/ScrollBar.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -80,4 +85,77 @@ TEST(ScrollBar, LeftAndRightMoveTheThumbTheWayTheyPointInEitherDirectionOfWritin
         EXPECT_EQ(bar.Value(), c.value) << c.direction << " " << c.key;
         EXPECT_EQ(changes, 1);
     }
+}
+
+// Loaded copies are buttons too; a screen reader may still hold an answer
+// that has been hidden since, and pressing it then must do nothing.
+TEST(LabelAccessible, AButtonIsPressedThroughItsActionAsByAClickButOnlyWhileShown) {
+    TestForm form;
+    ControlArray<Label> answers("QstLbl", std::make_unique<Label>(form, "QstLbl", Label::Opaque));
+    std::vector<int> clicked;
+    answers(0).setClickHandler([&](std::int16_t index) { clicked.push_back(index); });
+    answers(0).setAccessibleRole(Label::AccessibleRole::Button);
+    answers.load(1);
+    Label& answer = answers(1);
+    answer.setCaption(QStringLiteral("はい"));
+    answer.setAccessibleName(QStringLiteral("1: はい"));
+
+    QAccessibleInterface* pressable = QAccessible::queryAccessibleInterface(answer.widget());
+    ASSERT_NE(pressable, nullptr);
+    EXPECT_EQ(pressable->role(), QAccessible::Button);
+    EXPECT_EQ(pressable->text(QAccessible::Name), "1: はい");
+    QAccessibleActionInterface* actions = pressable->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(clicked.empty());
+    answer.show();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicked, std::vector<int>{1});
+}
+
+TEST(LabelAccessible, ALogIsReadThroughItsTextLineByLineNeverAsItsName) {
+    TestForm form;
+    Label log(form, "", Label::Transparent);
+    Label plain(form, "", Label::Transparent);
+    log.setAccessibleRole(Label::AccessibleRole::Log);
+    log.setCaption(QStringLiteral("\r\none\r\ntwo"));
+    plain.setCaption(QStringLiteral("☆☆"));
+
+    QAccessibleInterface* logInterface = QAccessible::queryAccessibleInterface(log.widget());
+    EXPECT_EQ(logInterface->role(), QAccessible::StaticText);
+    EXPECT_EQ(logInterface->text(QAccessible::Name), "");
+    QAccessibleTextInterface* text = logInterface->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), 8);
+    EXPECT_EQ(text->text(0, -1), "\none\ntwo");
+    int start = -1, end = -1;
+    EXPECT_EQ(text->textAtOffset(6, QAccessible::LineBoundary, &start, &end), "two");
+    log.setAccessibleName(QStringLiteral("お話"));
+    EXPECT_EQ(logInterface->text(QAccessible::Name), "お話");
+
+    QAccessibleInterface* plainInterface = QAccessible::queryAccessibleInterface(plain.widget());
+    EXPECT_EQ(plainInterface->text(QAccessible::Name), "☆☆");
+    EXPECT_EQ(plainInterface->textInterface(), nullptr);
+    plain.setAccessibleName(QStringLiteral("スコア 1"));
+    EXPECT_EQ(plainInterface->text(QAccessible::Name), "スコア 1");
+}
+
+TEST(LogChange, TellsTheLineAddedAtTheEndAndWhatScrolledAwayAtTheTop) {
+    struct Case {
+        const char* what;
+        QString before, after;
+        LogChange change;
+    };
+    const Case cases[] = {
+        {"a line scrolls the oldest away", "\nA\nB", "\nB\nC", {0, "\nA", 2, "\nC"}},
+        {"the first line of an empty log", "\n\n\n", "\n\n\nA", {0, "\n", 2, "\nA"}},
+        {"the same line again", "\nA\nA", "\nA\nA", {0, "\nA", 2, "\nA"}},
+        {"an empty line", "\nA\nB", "\nB\n", {0, "\nA", 2, "\n"}},
+        {"a text that keeps nothing", "old", "\nnew", {0, "old", 0, "\nnew"}},
+        {"a first caption", "Label1", "", {0, "Label1", 0, ""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(logChange(c.before, c.after), c.change) << c.what;
 }
