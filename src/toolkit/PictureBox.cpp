@@ -78,6 +78,10 @@ void PictureBox::setBorderStyle(std::int16_t style) {
     applyGeometry(pixelRect());
 }
 
+void PictureBox::setAccessibleName(const QString& name) {
+    m_widget->setAccessibleName(name);
+}
+
 namespace {
 
 // A part of a picture converted to another format. A stored picture is read

@@ -42,6 +42,8 @@ public:
     void setBackColor(Colour colour);
     std::int16_t borderStyle() const { return m_borderStyle; }
     void setBorderStyle(std::int16_t style);
+    // What assistive technology calls the box when the focus reaches it.
+    void setAccessibleName(const QString& name);
 
     const QImage& picture() const { return m_picture.image(); }
     void setPicture(const Picture& picture);
