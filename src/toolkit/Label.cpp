@@ -123,8 +123,11 @@ void Label::setCaption(const QString& caption) {
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         m_widget->setText(shown);
     }
-    if (tellLog)
-        tellLogChange(*m_widget, before, m_widget->text());
+    if (tellLog) {
+        const QString after = m_widget->text();
+        tellLogChange(*m_widget, before, after);
+        container().form().announce(after.section(QLatin1Char('\n'), -1));
+    }
 }
 
 void Label::setForeColor(Colour colour) {

@@ -40,7 +40,7 @@ public:
         // Static text that grows line by line at its end: its caption is
         // read through the text interface, and each new caption is told as
         // the line added at the end and what scrolled away at the top,
-        // never as the whole text again.
+        // never as the whole text again; the window announces the new line.
         Log,
     };
 

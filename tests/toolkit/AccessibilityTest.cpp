@@ -159,3 +159,13 @@ TEST(LogChange, TellsTheLineAddedAtTheEndAndWhatScrolledAwayAtTheTop) {
     for (const Case& c : cases)
         EXPECT_EQ(logChange(c.before, c.after), c.change) << c.what;
 }
+
+// With no screen reader listening, an announcement makes no widget and tells
+// nobody anything.
+TEST(Announcer, MakesNothingWhileNoAssistiveTechnologyListens) {
+    TestForm form;
+    ASSERT_FALSE(QAccessible::isActive());
+    const auto before = form.findChildren<QWidget*>();
+    form.announce(QStringLiteral("一行"));
+    EXPECT_EQ(form.findChildren<QWidget*>(), before);
+}
