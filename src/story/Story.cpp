@@ -7,6 +7,7 @@
 #include "story/Rules.h"
 #include "story/Score.h"
 #include "toolkit/Colour.h"
+#include "toolkit/Form.h"
 
 namespace hanashi {
 
@@ -104,13 +105,17 @@ void Story::AskQuestion() {
     Label& lower = m_controls.QstLbl(static_cast<std::int16_t>(1 - k));
     upper.setTop(UpperSlotTop);
     lower.setTop(LowerSlotTop);
-    upper.setAccessibleName(spokenAnswer(AnswerSlot::Upper, upper.caption()));
-    lower.setAccessibleName(spokenAnswer(AnswerSlot::Lower, lower.caption()));
+    const QString upperName = spokenAnswer(AnswerSlot::Upper, upper.caption());
+    const QString lowerName = spokenAnswer(AnswerSlot::Lower, lower.caption());
+    upper.setAccessibleName(upperName);
+    lower.setAccessibleName(lowerName);
     m_controls.QstShp.Move(0, 0, 0, 1);
     m_controls.QstShp.setWidth(CountdownStart);
     m_controls.QstLbl(0).show();
     m_controls.QstLbl(1).show();
     m_controls.QstPic.show();
+    // A listener learns of the round, and of both answers, as it begins.
+    m_controls.LBl.container().form().announce(upperName + QStringLiteral("、") + lowerName);
 }
 
 void Story::QstTim_Timer() {

@@ -3,7 +3,9 @@
 does: finds both bars by their names, slows the questions down through the
 level bar's value, waits for a question and presses the good answer through
 its action, reads the score as a number, and listens for the next story line
-arriving by itself. Prints what it heard; ends the game through End's action.
+arriving by itself: as text added to the story, and as a notification, which
+is what Orca speaks. Prints what it heard; ends the game through End's
+action.
 
     screen_reader_play.py PID GOOD-ANSWER NEXT-LINE
 
@@ -25,6 +27,8 @@ SCORE = "スコア "
 SLOWEST_LEVEL = 100
 POINTS = 10
 DEADLINE_S = 40
+# Time enough between two lines to ask for each notification's name.
+LINE_MS = 500
 
 
 class Player:
@@ -37,12 +41,17 @@ class Player:
         self.window = None
         self.story = None
         self.heard = []
+        self.announced = []
         self.story_names = set()
         self.failure = None
 
     # --- what the bus tells ---------------------------------------------
 
     def on_event(self, event):
+        if event.type.startswith("object:state-changed:showing") and event.detail1 \
+                and event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+            self.announced.append(str(event.source.name))
+            return
         if self.story is None or event.source != self.story:
             return
         if event.type.startswith("object:text-changed:insert"):
@@ -93,11 +102,12 @@ class Player:
         self.story = stories[0]
         # Once the game is on the bus it hears of every listener from then on.
         pyatspi.Registry.registerEventListener(
-            self.on_event, "object:text-changed:insert", "object:property-change:accessible-name")
+            self.on_event, "object:text-changed:insert", "object:property-change:accessible-name",
+            "object:state-changed:showing")
         self.step = self.set_bars
 
     def set_bars(self):
-        for name, value in ((LEVEL, SLOWEST_LEVEL), (SPEED, 100)):
+        for name, value in ((LEVEL, SLOWEST_LEVEL), (SPEED, LINE_MS)):
             bars = self.named(pyatspi.ROLE_SCROLL_BAR, name)
             if len(bars) != 1:
                 return self.fail(f"no one bar named {name!r}: {len(bars)}")
@@ -109,6 +119,13 @@ class Player:
         self.step = self.answer
 
     def answer(self):
+        answers = sorted(button.name for button in self.children(pyatspi.ROLE_PUSH_BUTTON)
+                         if button.getState().contains(pyatspi.STATE_SHOWING)
+                         and button.name[:3] in ("1: ", "2: "))
+        # The round is announced as it begins, both answers with their keys.
+        if len(answers) != 2 or "、".join(answers) not in self.announced:
+            return
+        print(f"announced: {'、'.join(answers)!r}")
         for button in self.children(pyatspi.ROLE_PUSH_BUTTON):
             name = button.name
             if not name.endswith(": " + self.good) or \
@@ -119,6 +136,7 @@ class Player:
             if "Press" not in names:
                 return self.fail(f"{name!r} has no Press action: {names}")
             self.heard.append(None)  # what comes after the press
+            self.announced.append(None)
             action.doAction(names.index("Press"))
             print(f"pressed {name!r}")
             self.step = self.read_score
@@ -145,6 +163,11 @@ class Player:
         many = [text for text in after if text.count("\n") != 1]
         if many:
             return self.fail(f"heard more than one line at once: {many[0]!r}")
+        announced = self.announced[self.announced.index(None) + 1:]
+        for text in announced:
+            print(f"announced: {text!r}")
+        if announced[:2] != [self.good, self.next_line]:
+            return self.fail("the answer and the next line were not announced in turn")
         if self.story_names:
             return self.fail(f"the story's name changed: {sorted(self.story_names)}")
         if self.story.name != STORY:
