@@ -58,6 +58,12 @@ e2e_setup() {
     done
     unset WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP DESKTOP_SESSION
 
+    # A folder for screenshots to keep, if the caller names one.
+    if [[ -n ${HANASHI_E2E_SHOTS:-} ]]; then
+        HANASHI_E2E_SHOTS=$(realpath -m "$HANASHI_E2E_SHOTS") && mkdir -p "$HANASHI_E2E_SHOTS" ||
+            exit 2
+    fi
+
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/hanashi-e2e.XXXXXX")
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
