@@ -91,6 +91,17 @@ now_ms() {
     echo $((t / 1000))
 }
 
+# stop_helper VAR: ends the helper whose process id VAR holds (a sound
+# server, a compositor, a window manager, a bus) and empties VAR.
+stop_helper() {
+    local -n helper_pid=$1
+    if [[ -n $helper_pid ]]; then
+        kill "$helper_pid" 2>/dev/null
+        wait "$helper_pid" 2>/dev/null
+        helper_pid=
+    fi
+}
+
 # --- sound ----------------------------------------------------------------
 
 SOUND_PID=

@@ -17,11 +17,7 @@ no_sound
 # or else waits for a screen reader to start it. It ends when it loses its
 # session.
 BUS_PID=
-stop_bus() {
-    [[ -n $BUS_PID ]] && kill "$BUS_PID" 2>/dev/null
-    BUS_PID=
-}
-trap 'stop_game; stop_bus; e2e_cleanup' EXIT
+trap 'stop_game; stop_helper BUS_PID; e2e_cleanup' EXIT
 {
     read -r DBUS_SESSION_BUS_ADDRESS
     read -r BUS_PID

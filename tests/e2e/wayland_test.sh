@@ -23,14 +23,7 @@ WESTON_PID=
 SHOTS=$E2E_TMP/shots
 mkdir "$SHOTS"
 
-stop_weston() {
-    if [[ -n $WESTON_PID ]]; then
-        kill "$WESTON_PID" 2>/dev/null
-        wait "$WESTON_PID" 2>/dev/null
-        WESTON_PID=
-    fi
-}
-trap 'stop_weston; e2e_cleanup' EXIT
+trap 'stop_helper WESTON_PID; e2e_cleanup' EXIT
 
 # start_weston WIDTH HEIGHT SCALE: a compositor of this test's own, reading
 # no one's weston.ini. Its size is in units of the scale: 1280 800 2 is a
@@ -75,7 +68,7 @@ shot_shows_whole_buttons() {
 case_buttons_whole() {
     local dir=$E2E_TMP/game-$3 expected size
     expected="$(($1 * $3)) $(($2 * $3))"
-    stop_weston
+    stop_helper WESTON_PID
     make_game "$dir" || bad "could not make the game folder" || return 1
     start_weston "$1" "$2" "$3" || return 1
     start_game "$dir"
@@ -91,7 +84,7 @@ case_buttons_whole() {
     game_running || bad "the game ended by itself" || return 1
     expect_quiet || return 1
     stop_game
-    stop_weston
+    stop_helper WESTON_PID
 }
 
 run_case "weston 1280x1024: Help and End whole below Qt's title bar" \

@@ -15,14 +15,7 @@ command -v openbox >/dev/null ||
     { echo "window_manager_test: openbox is missing; run scripts/install-deps.sh" >&2; exit 2; }
 
 WM_PID=
-stop_wm() {
-    if [[ -n $WM_PID ]]; then
-        kill "$WM_PID" 2>/dev/null
-        wait "$WM_PID" 2>/dev/null
-        WM_PID=
-    fi
-}
-trap 'stop_wm; e2e_cleanup' EXIT
+trap 'stop_helper WM_PID; e2e_cleanup' EXIT
 
 # The manager of this screen, with the default settings (HOME is the test's
 # own); it has the screen once it names itself on the root window.
