@@ -6,6 +6,7 @@
 #include "story/LineKind.h"
 #include "story/Rules.h"
 #include "story/Score.h"
+#include "story/ScriptStep.h"
 #include "toolkit/Colour.h"
 #include "toolkit/Form.h"
 
@@ -25,6 +26,20 @@ constexpr Colour AnswerColour = RGB(0, 255, 255);
 QString spokenAnswer(AnswerSlot slot, const QString& answer) {
     return QStringLiteral("%1: %2").arg(answerDigit(slot)).arg(answer);
 }
+
+// The script open under the story's file number.
+class OpenScript final : public ScriptLines {
+public:
+    OpenScript(SequentialFiles& files, std::int16_t fileNumber)
+        : m_files(files)
+        , m_fileNumber(fileNumber) {}
+    bool atEnd() override { return m_files.eof(m_fileNumber); }
+    QString readLine() override { return m_files.lineInput(m_fileNumber); }
+
+private:
+    SequentialFiles& m_files;
+    std::int16_t m_fileNumber;
+};
 
 } // namespace
 
@@ -58,23 +73,20 @@ void Story::StartStory() {
 }
 
 void Story::LBlTim_Timer() {
-    if (m_files.eof(m_state.ScriptFileNo)) {
+    OpenScript lines(m_files, m_state.ScriptFileNo);
+    if (lines.atEnd()) {
         m_files.close(m_state.ScriptFileNo);
         StartStory();
         return;
     }
-    m_state.CurrentLine = m_files.lineInput(m_state.ScriptFileNo);
-    switch (classifyLine(m_state.CurrentLine)) {
+    const ScriptStep step = readStep(lines);
+    m_state.CurrentLine = step.line;
+    switch (step.kind) {
     case LineKind::Branch:
-        m_files.close(m_state.ScriptFileNo);
-        m_state.CurrentLine.clear();
-        openScript(m_state.Score >= EndingScore ? EndingScript : OpeningScript);
-        ShowLine();
-        break;
     case LineKind::Restart:
         m_files.close(m_state.ScriptFileNo);
-        openScript(OpeningScript);
         m_state.CurrentLine.clear();
+        openScript(scriptOpenedBy(step.kind, m_state.Score));
         ShowLine();
         break;
     case LineKind::Question:
@@ -95,10 +107,8 @@ void Story::AskQuestion() {
     m_controls.LBlTim.setEnabled(false);
     m_controls.QstTim.setEnabled(true);
     m_controls.QstLbl(0).setCaption(withoutFirstCharacter(m_state.CurrentLine));
-    // A question on the last line of its file has an empty second answer; the
-    // next reader tick then finds the end of the file.
-    m_state.CurrentLine =
-        m_files.eof(m_state.ScriptFileNo) ? QString() : m_files.lineInput(m_state.ScriptFileNo);
+    OpenScript lines(m_files, m_state.ScriptFileNo);
+    m_state.CurrentLine = readAnswerLine(lines);
     m_controls.QstLbl(1).setCaption(withoutFirstCharacter(m_state.CurrentLine));
     const auto k = static_cast<std::int16_t>(2 * m_random.draw());
     Label& upper = m_controls.QstLbl(k);
