@@ -11,6 +11,7 @@ packages=(
     fonts-ipafont-gothic xdg-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev libxcb1-dev
+    weston qt6-wayland openbox python3-pyatspi at-spi2-core dbus-daemon
     libxdamage-dev pulseaudio pulseaudio-utils time
     clang libclang-rt-14-dev clang-format
     go-md2man file lintian desktop-file-utils appstream

@@ -99,6 +99,17 @@ Fom::Fom(const FomServices& services)
     QstHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LBlHsclLBl.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
+    // What a screen reader finds: the story as a log that tells each new
+    // line, the answers as buttons (the story names them by their keys and
+    // the score by its number), and each bar named by its caption.
+    LBl.setAccessibleRole(Label::AccessibleRole::Log);
+    LBl.setAccessibleName(QStringLiteral("お話"));
+    QstLbl(0).setAccessibleRole(Label::AccessibleRole::Button);
+    LBlHsclLBl.setBuddy(LBlHscl.widget());
+    QstHsclLBl.setBuddy(QstHscl.widget());
+    QstPic.setAccessibleName(QStringLiteral("残り時間"));
+    KazariPic.setAccessibleName(QStringLiteral("飾り"));
+
     applyTabOrder();
     // The window opens with the focus on Help: a stray Space there only opens
     // the help page, where on End it would end the game. Return clicks no
@@ -153,14 +164,10 @@ void Fom::applyTabOrder() {
 bool Fom::answerKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    switch (key) {
-    case Qt::Key_1:
-        return m_story.answerInSlot(AnswerSlot::Upper);
-    case Qt::Key_2:
-        return m_story.answerInSlot(AnswerSlot::Lower);
-    default:
-        return false;
-    }
+    for (AnswerSlot slot : {AnswerSlot::Upper, AnswerSlot::Lower})
+        if (key == Qt::Key_0 + answerDigit(slot))
+            return m_story.answerInSlot(slot);
+    return false;
 }
 
 void Fom::Form_Load() {

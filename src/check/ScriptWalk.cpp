@@ -5,12 +5,14 @@
 #include "platform/Cp932.h"
 #include "platform/LineReader.h"
 #include "story/Rules.h"
+#include "story/ScriptStep.h"
 #include "story/StoryLabel.h"
 
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <ranges>
 
 namespace hanashi {
@@ -73,10 +75,6 @@ QString listed(const QStringList& items) {
         return items.join(QString());
     return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
            items.back();
-}
-
-bool leavesTheFile(LineKind kind) {
-    return kind == LineKind::Branch || kind == LineKind::Restart;
 }
 
 QLatin1StringView markerOf(LineKind kind) {
@@ -275,10 +273,29 @@ private:
                          }));
 };
 
-Line next(LineReader& reader) {
-    QString text = reader.readLine();
-    return Line{std::move(text), reader.lineNumber(), reader.lastLineHadBadBytes()};
-}
+// The script's lines as the game's reader takes them, each one also handed
+// to look() with its number, as it is read.
+class WalkedLines final : public ScriptLines {
+public:
+    WalkedLines(LineReader& reader, std::function<void(const Line&)> look)
+        : m_reader(reader)
+        , m_look(std::move(look)) {}
+
+    bool atEnd() override { return m_reader.atEnd(); }
+    QString readLine() override {
+        QString text = m_reader.readLine();
+        m_last = Line{text, m_reader.lineNumber(), m_reader.lastLineHadBadBytes()};
+        m_look(m_last);
+        return text;
+    }
+    // The line read last.
+    const Line& last() const { return m_last; }
+
+private:
+    LineReader& m_reader;
+    std::function<void(const Line&)> m_look;
+    Line m_last;
+};
 
 } // namespace
 
@@ -304,35 +321,38 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
             badLines.emplace_back(line, firstBadByte(reader.lastLineBytes(), reader.isUtf8()));
     };
 
-    while (!reader.atEnd()) {
-        const Line line = next(reader);
-        look(line);
+    // The game's own steps through the script, up to the line that leaves it;
+    // past that, every line is still read and looked at.
+    WalkedLines lines(reader, look);
+    while (!lines.atEnd()) {
         if (result.exitKind) {
-            // Every line, also those never read: they are still text the
-            // author wrote.
-            result.branchLines += classifyLine(line.text) == LineKind::Branch;
-            if (!line.text.trimmed().isEmpty()) {
+            const QString text = lines.readLine();
+            const Line& line = lines.last();
+            // Every line, also those never read by the game: they are still
+            // text the author wrote.
+            result.branchLines += classifyLine(text) == LineKind::Branch;
+            if (!text.trimmed().isEmpty()) {
                 deadFirst = deadFirst ? deadFirst : line.number;
                 deadLast = line.number;
             }
             continue;
         }
-        const LineKind kind = classifyLine(line.text);
+        const ScriptStep step = readStep(lines);
+        const Line line = lines.last();
         walker.checkNearMisses(line.text, line.number);
-        if (leavesTheFile(kind)) {
-            result.branchLines += kind == LineKind::Branch;
-            walker.checkMarker(line, kind);
-            result.exitKind = kind;
+        if (leavesTheFile(step.kind)) {
+            result.branchLines += step.kind == LineKind::Branch;
+            walker.checkMarker(line, step.kind);
+            result.exitKind = step.kind;
             result.exitLine = line.number;
-        } else if (kind == LineKind::Question) {
+        } else if (step.kind == LineKind::Question) {
             walker.checkWidth(line.text, line.number, true);
-            // The answer line is read at once, whatever it holds.
-            if (reader.atEnd()) {
+            if (lines.atEnd()) {
                 walker.checkQuestion(line, nullptr);
                 continue;
             }
-            const Line answer = next(reader);
-            look(answer);
+            readAnswerLine(lines);
+            const Line answer = lines.last();
             walker.checkQuestion(line, &answer);
             walker.checkNearMisses(answer.text, answer.number);
             walker.checkWidth(answer.text, answer.number, true);

@@ -116,15 +116,18 @@ FluidMidiDevice::~FluidMidiDevice() {
         m_parts.reset();
         return;
     }
-    // Copyable for std::function; the last holder releases everything.
+    // Shared only to be copyable for std::function: the worker's copy is the
+    // one left, so that the release never falls back on this thread once the
+    // worker has it.
     auto parts = std::shared_ptr<Parts>(std::move(m_parts));
     auto released = std::make_shared<std::promise<void>>();
     std::future<void> done = released->get_future();
-    const bool started = m_workers && m_workers->start([parts, released]() mutable {
-        parts.reset();
-        released->set_value();
-    });
-    parts.reset();
+    const bool started =
+        m_workers && m_workers->start([parts = std::move(parts), released]() mutable {
+            parts.reset();
+            released->set_value();
+        });
+    parts.reset(); // without a worker: here, then
     if (started)
         done.wait_for(releaseWait);
 }

@@ -35,4 +35,8 @@ QString starBar(std::int16_t score) {
     return QString(score + 1, QChar(0x2606));
 }
 
+QString spokenScore(std::int16_t score) {
+    return QStringLiteral("スコア %1").arg(score);
+}
+
 } // namespace hanashi

@@ -17,4 +17,7 @@ std::int16_t scoreAfterAnswer(std::int16_t score, std::int16_t index, int levelM
 // The score bar: one star more than the score, none when it is negative.
 QString starBar(std::int16_t score);
 
+// The score as a screen reader says it, a number where the eye sees stars.
+QString spokenScore(std::int16_t score);
+
 } // namespace hanashi

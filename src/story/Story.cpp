@@ -6,7 +6,9 @@
 #include "story/LineKind.h"
 #include "story/Rules.h"
 #include "story/Score.h"
+#include "story/ScriptStep.h"
 #include "toolkit/Colour.h"
+#include "toolkit/Form.h"
 
 namespace hanashi {
 
@@ -19,7 +21,31 @@ constexpr double CountdownEnd = 51;
 constexpr Colour HeldColour = RGB(255, 0, 255);
 constexpr Colour AnswerColour = RGB(0, 255, 255);
 
+// What a screen reader calls the answer in a slot: the key that chooses it,
+// then the answer.
+QString spokenAnswer(AnswerSlot slot, const QString& answer) {
+    return QStringLiteral("%1: %2").arg(answerDigit(slot)).arg(answer);
+}
+
+// The script open under the story's file number.
+class OpenScript final : public ScriptLines {
+public:
+    OpenScript(SequentialFiles& files, std::int16_t fileNumber)
+        : m_files(files)
+        , m_fileNumber(fileNumber) {}
+    bool atEnd() override { return m_files.eof(m_fileNumber); }
+    QString readLine() override { return m_files.lineInput(m_fileNumber); }
+
+private:
+    SequentialFiles& m_files;
+    std::int16_t m_fileNumber;
+};
+
 } // namespace
+
+int answerDigit(AnswerSlot slot) {
+    return slot == AnswerSlot::Upper ? 1 : 2;
+}
 
 Story::Story(const StoryControls& controls, StoryState& state, const QString& dataDir,
              SequentialFiles& files, RandomSource& random)
@@ -38,6 +64,7 @@ void Story::StartStory() {
     m_controls.QstTim.setEnabled(false);
     m_state.Score = 0;
     m_controls.ScrLBl.setCaption(QString());
+    m_controls.ScrLBl.setAccessibleName(spokenScore(m_state.Score));
     if (m_files.isOpen(m_state.ScriptFileNo))
         m_files.close(m_state.ScriptFileNo);
     m_state.ScriptFileNo = m_files.freeFile();
@@ -46,23 +73,20 @@ void Story::StartStory() {
 }
 
 void Story::LBlTim_Timer() {
-    if (m_files.eof(m_state.ScriptFileNo)) {
+    OpenScript lines(m_files, m_state.ScriptFileNo);
+    if (lines.atEnd()) {
         m_files.close(m_state.ScriptFileNo);
         StartStory();
         return;
     }
-    m_state.CurrentLine = m_files.lineInput(m_state.ScriptFileNo);
-    switch (classifyLine(m_state.CurrentLine)) {
+    const ScriptStep step = readStep(lines);
+    m_state.CurrentLine = step.line;
+    switch (step.kind) {
     case LineKind::Branch:
-        m_files.close(m_state.ScriptFileNo);
-        m_state.CurrentLine.clear();
-        openScript(m_state.Score >= EndingScore ? EndingScript : OpeningScript);
-        ShowLine();
-        break;
     case LineKind::Restart:
         m_files.close(m_state.ScriptFileNo);
-        openScript(OpeningScript);
         m_state.CurrentLine.clear();
+        openScript(scriptOpenedBy(step.kind, m_state.Score));
         ShowLine();
         break;
     case LineKind::Question:
@@ -83,19 +107,25 @@ void Story::AskQuestion() {
     m_controls.LBlTim.setEnabled(false);
     m_controls.QstTim.setEnabled(true);
     m_controls.QstLbl(0).setCaption(withoutFirstCharacter(m_state.CurrentLine));
-    // A question on the last line of its file has an empty second answer; the
-    // next reader tick then finds the end of the file.
-    m_state.CurrentLine =
-        m_files.eof(m_state.ScriptFileNo) ? QString() : m_files.lineInput(m_state.ScriptFileNo);
+    OpenScript lines(m_files, m_state.ScriptFileNo);
+    m_state.CurrentLine = readAnswerLine(lines);
     m_controls.QstLbl(1).setCaption(withoutFirstCharacter(m_state.CurrentLine));
     const auto k = static_cast<std::int16_t>(2 * m_random.draw());
-    m_controls.QstLbl(k).setTop(UpperSlotTop);
-    m_controls.QstLbl(static_cast<std::int16_t>(1 - k)).setTop(LowerSlotTop);
+    Label& upper = m_controls.QstLbl(k);
+    Label& lower = m_controls.QstLbl(static_cast<std::int16_t>(1 - k));
+    upper.setTop(UpperSlotTop);
+    lower.setTop(LowerSlotTop);
+    const QString upperName = spokenAnswer(AnswerSlot::Upper, upper.caption());
+    const QString lowerName = spokenAnswer(AnswerSlot::Lower, lower.caption());
+    upper.setAccessibleName(upperName);
+    lower.setAccessibleName(lowerName);
     m_controls.QstShp.Move(0, 0, 0, 1);
     m_controls.QstShp.setWidth(CountdownStart);
     m_controls.QstLbl(0).show();
     m_controls.QstLbl(1).show();
     m_controls.QstPic.show();
+    // A listener learns of the round, and of both answers, as it begins.
+    m_controls.LBl.container().form().announce(upperName + QStringLiteral("、") + lowerName);
 }
 
 void Story::QstTim_Timer() {
@@ -108,6 +138,7 @@ void Story::QstLbl_Click(std::int16_t Index) {
     m_state.Score = scoreAfterAnswer(m_state.Score, Index, m_controls.QstHscl.Max(),
                                      m_controls.QstHscl.Value());
     m_controls.ScrLBl.setCaption(starBar(m_state.Score));
+    m_controls.ScrLBl.setAccessibleName(spokenScore(m_state.Score));
     m_controls.QstLbl(0).hide();
     m_controls.QstLbl(1).hide();
     m_controls.QstPic.hide();

@@ -15,6 +15,10 @@ class SequentialFiles;
 // The two places an answer can take during a question round.
 enum class AnswerSlot { Upper, Lower };
 
+// The digit key that chooses the answer in a slot: 1 the upper, 2 the lower.
+// A screen reader hears it before the answer ("1: ...").
+int answerDigit(AnswerSlot slot);
+
 // The story engine: the script reader, the story text, the question round with
 // the score, and the speed and level bars. Its handlers are the window's; the
 // timers and controls only call them.

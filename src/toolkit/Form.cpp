@@ -54,8 +54,12 @@ void Form::setBackColor(Colour colour) {
     setPalette(p);
 }
 
-void Form::resizeEvent(QResizeEvent* event) {
-    changeSpace([&](ScaleSpace& s) { s.setPixelSize(event->size()); });
+void Form::resizeEvent(QResizeEvent*) {
+    // The client area the window really has. Under Wayland, once Qt has drawn
+    // its own title bar and frame into the size the compositor gave, the
+    // event can still carry the size asked for before; the widget's own size
+    // is already the one left inside the frame.
+    changeSpace([&](ScaleSpace& s) { s.setPixelSize(size()); });
     dispatch([this] { Form_Resize(); });
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "toolkit/Announcer.h"
 #include "toolkit/Colour.h"
 #include "toolkit/Container.h"
 
@@ -46,6 +47,11 @@ public:
     }
     void setBackColor(Colour colour);
 
+    // Has a screen reader read the text out now, by itself, wherever the
+    // focus is (Announcer). Does nothing while no assistive technology
+    // listens.
+    void announce(const QString& text) { m_announcer.announce(text); }
+
 protected:
     // Runs on every change of the client size, and when first shown.
     virtual void Form_Resize() = 0;
@@ -68,6 +74,7 @@ private:
     std::function<void()> m_onFirstFrame;
     std::vector<Timer*> m_timers;
     bool m_ended = false;
+    Announcer m_announcer{*this};
 };
 
 } // namespace hanashi

@@ -3,8 +3,10 @@
 
 #include "toolkit/Container.h"
 #include "toolkit/Form.h"
+#include "toolkit/LabelAccessible.h"
 #include "toolkit/UiFont.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -44,6 +46,8 @@ public:
         : QLabel(parent)
         , m_owner(owner) {}
 
+    Label& owner() const { return m_owner; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         m_pressed = true;
@@ -72,6 +76,7 @@ Label::Label(Container& container, const QString& caption, BackStyle backStyle)
     : Control(container)
     , m_widget(new Widget(*this, container.hostWidget()))
     , m_backStyle(backStyle) {
+    installLabelAccessibility();
     m_widget->setTextFormat(Qt::PlainText);
     m_widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_widget->setFont(uiFont(m_fontSize));
@@ -89,6 +94,8 @@ std::unique_ptr<Label> Label::cloneHidden(std::int16_t index) const {
     copy->m_foreColor = m_foreColor;
     copy->m_backColor = m_backColor;
     copy->m_borderStyle = m_borderStyle;
+    copy->m_accessibleRole = m_accessibleRole;
+    copy->setAccessibleName(m_widget->accessibleName());
     copy->setFontSize(m_fontSize);
     copy->m_widget->setAlignment(m_widget->alignment());
     copy->m_widget->setWordWrap(m_widget->wordWrap());
@@ -104,15 +111,23 @@ std::unique_ptr<Label> Label::cloneHidden(std::int16_t index) const {
 
 void Label::setCaption(const QString& caption) {
     m_caption = caption;
+    // Only a screen reader listening needs the text as it was.
+    const bool tellLog = m_accessibleRole == AccessibleRole::Log && QAccessible::isActive();
+    const QString before = tellLog ? m_widget->text() : QString();
     // QLabel breaks at a bare LF; a CR left in would draw as a space. Most
     // captions (the star bar, an answer) hold none, and are not scanned twice.
     if (!caption.contains(QLatin1Char('\r'))) {
         m_widget->setText(caption);
-        return;
+    } else {
+        QString shown = caption;
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        m_widget->setText(shown);
     }
-    QString shown = caption;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_widget->setText(shown);
+    if (tellLog) {
+        const QString after = m_widget->text();
+        tellLogChange(*m_widget, before, after);
+        container().form().announce(after.section(QLatin1Char('\n'), -1));
+    }
 }
 
 void Label::setForeColor(Colour colour) {
@@ -148,8 +163,21 @@ void Label::setWordWrap(bool wrap) {
     m_widget->setWordWrap(wrap);
 }
 
+void Label::setAccessibleName(const QString& name) {
+    m_widget->setAccessibleName(name);
+}
+
+void Label::setBuddy(QWidget* control) {
+    m_widget->setBuddy(control);
+}
+
 QLabel* Label::widget() const {
     return m_widget;
+}
+
+Label* Label::ownerOf(QObject* widget) {
+    auto* ours = dynamic_cast<Widget*>(widget);
+    return ours ? &ours->owner() : nullptr;
 }
 
 void Label::mouseDown(std::int16_t button, std::int16_t shift, float x, float y) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QLabel;
+class QWidget;
 
 namespace hanashi {
 
@@ -28,6 +29,20 @@ using MouseHandler = std::function<void(std::int16_t index, std::int16_t button,
 class Label : public Control {
 public:
     enum BackStyle : std::int16_t { Transparent = 0, Opaque = 1 };
+
+    // What the label is to assistive technology such as a screen reader.
+    enum class AccessibleRole {
+        // Static text, named by its caption unless given a name.
+        Text,
+        // Something to press: its press action clicks it as the mouse does,
+        // while it is shown.
+        Button,
+        // Static text that grows line by line at its end: its caption is
+        // read through the text interface, and each new caption is told as
+        // the line added at the end and what scrolled away at the top,
+        // never as the whole text again; the window announces the new line.
+        Log,
+    };
 
     Label(Container& container, const QString& caption, BackStyle backStyle);
     ~Label() override;
@@ -54,11 +69,21 @@ public:
     void setAlignment(int alignment);
     void setWordWrap(bool wrap);
 
+    AccessibleRole accessibleRole() const { return m_accessibleRole; }
+    void setAccessibleRole(AccessibleRole role) { m_accessibleRole = role; }
+    // The name assistive technology reads instead of the caption.
+    void setAccessibleName(const QString& name);
+    // The control this label names: assistive technology reads the caption
+    // as that control's name and relates the two.
+    void setBuddy(QWidget* control);
+
     void setClickHandler(IndexHandler handler) { m_onClick = std::move(handler); }
     void setMouseDownHandler(MouseHandler handler) { m_onMouseDown = std::move(handler); }
     void setMouseUpHandler(MouseHandler handler) { m_onMouseUp = std::move(handler); }
 
     QLabel* widget() const;
+    // The label whose widget this is, if any.
+    static Label* ownerOf(QObject* widget);
 
     // Called by the widget: press, release and the click that follows a
     // release over the label.
@@ -82,6 +107,7 @@ private:
     BackStyle m_backStyle;
     std::int16_t m_borderStyle = 0;
     double m_fontSize = 9;
+    AccessibleRole m_accessibleRole = AccessibleRole::Text;
     IndexHandler m_onClick;
     MouseHandler m_onMouseDown;
     MouseHandler m_onMouseUp;

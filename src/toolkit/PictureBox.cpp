@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/PictureBox.h"
 
+#include "toolkit/FocusMark.h"
 #include "toolkit/Shape.h"
 
 #include <QPainter>
@@ -22,6 +23,12 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         m_owner.paintOn(painter);
+        // Over the drawing, never in it: what the box shows and keeps stays
+        // the program's own.
+        if (hasFocus()) {
+            painter.resetTransform();
+            drawFocusMark(painter, rect());
+        }
     }
 
 private:
@@ -69,6 +76,10 @@ void PictureBox::setBackColor(Colour colour) {
 void PictureBox::setBorderStyle(std::int16_t style) {
     m_borderStyle = style;
     applyGeometry(pixelRect());
+}
+
+void PictureBox::setAccessibleName(const QString& name) {
+    m_widget->setAccessibleName(name);
 }
 
 namespace {

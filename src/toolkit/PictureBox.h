@@ -20,7 +20,8 @@ class Shape;
 
 // A picture box: a control with a scale of its own, a picture, a drawing
 // surface that keeps what is drawn on it until the next clear, and shapes
-// drawn over that surface in their stacking order.
+// drawn over that surface in their stacking order. With the focus it shows a
+// mark over all that.
 class PictureBox : public Control, public Container {
 public:
     explicit PictureBox(Container& container);
@@ -41,6 +42,8 @@ public:
     void setBackColor(Colour colour);
     std::int16_t borderStyle() const { return m_borderStyle; }
     void setBorderStyle(std::int16_t style);
+    // What assistive technology calls the box when the focus reaches it.
+    void setAccessibleName(const QString& name);
 
     const QImage& picture() const { return m_picture.image(); }
     void setPicture(const Picture& picture);

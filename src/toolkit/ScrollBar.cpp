@@ -3,15 +3,48 @@
 
 #include "platform/RuntimeError.h"
 #include "toolkit/Container.h"
+#include "toolkit/FocusMark.h"
 #include "toolkit/Form.h"
 
+#include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace hanashi {
 
+class ScrollBar::Widget : public QScrollBar {
+public:
+    explicit Widget(QWidget* parent)
+        : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (hasFocus()) {
+            QPainter painter(this);
+            drawFocusMark(painter, rect());
+        }
+    }
+
+    // Qt's scroll bar moves its thumb away from the Left and Right arrows
+    // (its controls are inverted, for a vertical bar's sake); here the thumb
+    // goes the way the arrow points, on the screen, in either direction of
+    // writing.
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool left = event->key() == Qt::Key_Left;
+        if (!left && event->key() != Qt::Key_Right) {
+            QScrollBar::keyPressEvent(event);
+            return;
+        }
+        const bool towardsMinimum = left != isRightToLeft();
+        triggerAction(towardsMinimum ? SliderSingleStepSub : SliderSingleStepAdd);
+        event->accept();
+    }
+};
+
 ScrollBar::ScrollBar(Container& container)
     : Control(container)
-    , m_bar(new QScrollBar(Qt::Horizontal, container.hostWidget())) {
+    , m_bar(new Widget(container.hostWidget())) {
     // The range first: a value set before it would be clamped to 99.
     m_bar->setRange(0, 32767);
     m_bar->setSingleStep(1);

@@ -16,7 +16,9 @@ namespace hanashi {
 // 1500). The change handler runs on every change of the value, by the user or
 // by code, and never when the value stays the same; the scroll handler runs
 // while the thumb is dragged, when Value() already reads the thumb's place.
-// The change at the end of a drag runs the change handler once more.
+// The change at the end of a drag runs the change handler once more. The
+// Left and Right keys move the thumb the way they point; a bar with the focus
+// shows a mark.
 class ScrollBar : public Control {
 public:
     explicit ScrollBar(Container& container);
@@ -46,6 +48,7 @@ protected:
     void applyVisible(bool visible) override;
 
 private:
+    class Widget;
     QPointer<QScrollBar> m_bar;
     std::function<void()> m_onChange;
     std::function<void()> m_onScroll;

@@ -6,6 +6,7 @@
 #include "support/RecordingMci.h"
 #include "support/SequenceRandom.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -423,4 +424,51 @@ TEST_F(App, DigitKeysDoNothingOutsideARoundAndAHeldKeyAnswersOnce) {
     QTest::keyClick(w.focusWidget(), Qt::Key_1, Qt::ControlModifier);
     EXPECT_TRUE(game.inQuestion());
     EXPECT_EQ(w.story.Score, 100);
+}
+
+// As a screen reader finds the window: the bars by their captions, which
+// label them; the story as text; the answers by their keys, pressed through
+// their action; the score by its number.
+TEST_F(App, AScreenReaderFindsTheBarsByTheirCaptionsAndAnswersThroughAnAction) {
+    Game game;
+    game.folder.writeScript("opn.dat", {"before", "*" + Yes, "*" + No, "after"});
+    Fom& w = game.started();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w);
+    const auto find = [window](QAccessible::Role role, const QString& name) {
+        for (int i = 0; i < window->childCount(); ++i) {
+            QAccessibleInterface* child = window->child(i);
+            if (child->role() == role && child->text(QAccessible::Name) == name)
+                return child;
+        }
+        return static_cast<QAccessibleInterface*>(nullptr);
+    };
+    struct Bar {
+        const char16_t* name;
+        const ScrollBar& bar;
+        const Label& caption;
+        int value;
+    };
+    for (const Bar& b : {Bar{u"質問レベル >", w.QstHscl, w.QstHsclLBl, 10},
+                         Bar{u"テキスト早さ >", w.LBlHscl, w.LBlHsclLBl, 1500}}) {
+        QAccessibleInterface* bar = find(QAccessible::ScrollBar, QString::fromUtf16(b.name));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->object(), b.bar.widget());
+        EXPECT_EQ(bar->valueInterface()->currentValue().toInt(), b.value);
+        const auto labels = bar->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(labels.front().first->object(), b.caption.widget());
+    }
+    QAccessibleInterface* story = find(QAccessible::StaticText, QStringLiteral("お話"));
+    ASSERT_NE(story, nullptr);
+    ASSERT_NE(story->textInterface(), nullptr);
+
+    game.readLines(2);
+    ASSERT_TRUE(game.inQuestion());
+    QAccessibleInterface* good = find(QAccessible::Button, "1: " + Yes);
+    ASSERT_NE(good, nullptr);
+    good->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(game.inQuestion());
+    EXPECT_EQ(w.story.Score, 100);
+    EXPECT_NE(find(QAccessible::StaticText, QStringLiteral("スコア 100")), nullptr);
+    EXPECT_TRUE(story->textInterface()->text(0, -1).endsWith("\nbefore\n" + Yes));
 }

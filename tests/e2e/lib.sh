@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Sourced by the end-to-end scripts, which run under run-xvfb.sh with the
-# arguments HANASHI-EXE XPROBE-EXE SOURCE-DIR.
+# arguments HANASHI-EXE XPROBE-EXE SOURCE-DIR [SHOTPROBE-EXE]. A script that
+# brings its own display (a Wayland compositor) sets E2E_OWN_DISPLAY=1 first
+# and runs without X.
 #
 # Gives each case a program folder of its own (a copy of the executable, dat/
 # and the help page), starts the game there, waits on its windows and its
@@ -23,15 +25,21 @@ SKIPPED=0
 FAILED_NAMES=()
 
 e2e_setup() {
-    if [[ $# -ne 3 ]]; then
-        echo "usage: $0 HANASHI-EXE XPROBE-EXE SOURCE-DIR (run through run-xvfb.sh)" >&2
+    if [[ $# -ne 3 && $# -ne 4 ]]; then
+        echo "usage: $0 HANASHI-EXE XPROBE-EXE SOURCE-DIR [SHOTPROBE-EXE]" \
+            "(run through run-xvfb.sh)" >&2
         exit 2
     fi
     HANASHI_EXE=$(realpath -e "$1") || exit 2
     XPROBE=$(realpath -e "$2") || exit 2
     SOURCE_DIR=$(realpath -e "$3") || exit 2
+    SHOTPROBE=
+    if [[ $# -eq 4 ]]; then
+        SHOTPROBE=$(realpath -e "$4") || exit 2
+    fi
     [[ -n ${HANASHI_E2E_STARTED:-} ]] && echo started >"$HANASHI_E2E_STARTED"
-    [[ -n ${DISPLAY:-} ]] || { echo "e2e: no DISPLAY; run through run-xvfb.sh" >&2; exit 2; }
+    [[ -n ${DISPLAY:-} || ${E2E_OWN_DISPLAY:-} == 1 ]] ||
+        { echo "e2e: no DISPLAY; run through run-xvfb.sh" >&2; exit 2; }
     [[ -x $HANASHI_EXE ]] || { echo "e2e: no executable at $HANASHI_EXE" >&2; exit 2; }
     [[ -x $XPROBE ]] || { echo "e2e: no xprobe at $XPROBE" >&2; exit 2; }
     [[ -f $SOURCE_DIR/dat/opn.dat ]] || { echo "e2e: no dat/ in $SOURCE_DIR" >&2; exit 2; }
@@ -49,6 +57,12 @@ e2e_setup() {
         [[ $var == QT_* ]] && unset "$var"
     done
     unset WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP DESKTOP_SESSION
+
+    # A folder for screenshots to keep, if the caller names one.
+    if [[ -n ${HANASHI_E2E_SHOTS:-} ]]; then
+        HANASHI_E2E_SHOTS=$(realpath -m "$HANASHI_E2E_SHOTS") && mkdir -p "$HANASHI_E2E_SHOTS" ||
+            exit 2
+    fi
 
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/hanashi-e2e.XXXXXX")
     trap e2e_cleanup EXIT
@@ -75,6 +89,17 @@ e2e_cleanup() {
 now_ms() {
     local t=${EPOCHREALTIME/[.,]/}
     echo $((t / 1000))
+}
+
+# stop_helper VAR: ends the helper whose process id VAR holds (a sound
+# server, a compositor, a window manager, a bus) and empties VAR.
+stop_helper() {
+    local -n helper_pid=$1
+    if [[ -n $helper_pid ]]; then
+        kill "$helper_pid" 2>/dev/null
+        wait "$helper_pid" 2>/dev/null
+        helper_pid=
+    fi
 }
 
 # --- sound ----------------------------------------------------------------
@@ -299,6 +324,33 @@ click_at() {
 # The buttons, centred in their 0.3 x 0.3 squares at the bottom right.
 click_end() { click_at 7.65 5.65; }
 click_help() { click_at 7.35 5.65; }
+
+# --- screenshots ---------------------------------------------------------
+
+BAND=
+
+# buttons_whole SHOT: Help and End, found in a screenshot by their flat blue
+# face, are whole: all four corners of their joint face are blue, and the
+# layout's margin below and right of them (0.2 units: two thirds of their
+# height, a third of their joint width) shows black, so that no edge of the
+# screen or of the window cuts them. Sets BAND to their "X Y W H" in pixels.
+buttons_whole() {
+    local shot=$1 x y w h width height seen
+    BAND=$("$SHOTPROBE" band "$shot" 6464FF) || bad "no blue Help and End in $shot" || return 1
+    read -r x y w h <<<"$BAND"
+    read -r width height <<<"$("$SHOTPROBE" size "$shot")"
+    ((y + h + h / 2 < height && x + w + w / 6 < width)) ||
+        bad "Help and End at $x,$y ${w}x${h} reach the edge of the ${width}x$height screen" ||
+        return 1
+    # Two squares of 0.3 units side by side: twice as wide as high, give or
+    # take the window's proportions.
+    ((2 * w > 3 * h && w < 3 * h)) || bad "the buttons are cut: ${w}x${h} at $x,$y" || return 1
+    seen=$("$SHOTPROBE" pixels "$shot" "$x,$y" "$((x + w - 1)),$y" "$x,$((y + h - 1))" \
+        "$((x + w - 1)),$((y + h - 1))" "$((x + w / 2)),$((y + h + h / 2))" \
+        "$((x + w + w / 6)),$((y + h / 2))" | tr '\n' ' ')
+    [[ $seen == "6464FF 6464FF 6464FF 6464FF 000000 000000 " ]] ||
+        bad "Help and End at $x,$y ${w}x${h} are not whole inside their margin: $seen"
+}
 
 # --- checks and cases ----------------------------------------------------
 

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Runs one end-to-end script on a private Xvfb screen of 1280x1024.
 #
-#   run-xvfb.sh SCRIPT HANASHI-EXE XPROBE-EXE SOURCE-DIR
+#   run-xvfb.sh SCRIPT HANASHI-EXE XPROBE-EXE SOURCE-DIR [SHOTPROBE-EXE]
 #
 # Two runs started at the same moment can both see a display number as free
 # and then one server fails to start, before the script ever ran. The script
@@ -14,8 +14,8 @@
 # is refused.
 set -uo pipefail
 
-if [[ $# -ne 4 ]]; then
-    echo "usage: run-xvfb.sh SCRIPT HANASHI-EXE XPROBE-EXE SOURCE-DIR" >&2
+if [[ $# -ne 4 && $# -ne 5 ]]; then
+    echo "usage: run-xvfb.sh SCRIPT HANASHI-EXE XPROBE-EXE SOURCE-DIR [SHOTPROBE-EXE]" >&2
     exit 2
 fi
 for tool in xvfb-run xauth xdotool; do

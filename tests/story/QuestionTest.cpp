@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "StoryFixture.h"
 
+#include <QLabel>
+
 using namespace hanashi;
 
 namespace {
@@ -84,6 +86,30 @@ TEST_F(Question, TheChosenAnswerBecomesTheNewestLineAndReadingGoesOn) {
         EXPECT_EQ(ScrLBl.caption(), index == 0 ? QString(101, QChar(0x2606)) : QString());
         read();
         EXPECT_EQ(newest(), "after");
+    }
+}
+
+// Whichever slot the draw gave each answer, a screen reader hears the key
+// that chooses it; and the score as a number, also where no star is shown.
+TEST_F(Question, AScreenReaderHearsEachAnswerAfterItsKeyAndTheScoreAsANumber) {
+    struct Case {
+        float draw;
+        std::int16_t index;
+        const char16_t* upper;
+        const char16_t* lower;
+        const char16_t* score;
+    };
+    for (const Case& c : {Case{0.3f, 0, u"1: はい、行きます", u"2: いいえ", u"スコア 100"},
+                          Case{0.7f, 1, u"1: いいえ", u"2: はい、行きます", u"スコア -50"}}) {
+        oneQuestion();
+        EXPECT_EQ(ScrLBl.widget()->accessibleName(), QString::fromUtf16(u"スコア 0"));
+        random.push(c.draw);
+        read();
+        const bool zeroUp = QstLbl(0).top() < QstLbl(1).top();
+        EXPECT_EQ(QstLbl(zeroUp ? 0 : 1).widget()->accessibleName(), QString::fromUtf16(c.upper));
+        EXPECT_EQ(QstLbl(zeroUp ? 1 : 0).widget()->accessibleName(), QString::fromUtf16(c.lower));
+        answer(c.index);
+        EXPECT_EQ(ScrLBl.widget()->accessibleName(), QString::fromUtf16(c.score));
     }
 }
 
