@@ -25,10 +25,10 @@ void placeBarCaption(Label& caption, const ScrollBar& bar, std::int16_t labelWid
 
 } // namespace
 
-void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
+void layOutWindow(const LayoutControls& c, int screenHeightTwips,
                   const std::function<void()>& startStory) {
-    state.FontUnit = fontUnitFor(screenHeightTwips);
-    const FontSizes fonts = fontSizesFor(state.FontUnit);
+    const std::int16_t FontUnit = fontUnitFor(screenHeightTwips);
+    const FontSizes fonts = fontSizesFor(FontUnit);
 
     c.Fom.setScale(0, 0, LayoutWidth, LayoutHeight);
     c.Fom.setBackColor(Black);
@@ -79,26 +79,27 @@ void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightT
     c.HelpCom.setBackColor(c.EndCom.backColor());
     c.HelpCom.show();
 
-    state.HsclLabelWidth = 1;
-    const std::int16_t labelWidth = state.HsclLabelWidth;
+    const std::int16_t HsclLabelWidth = 1;
 
-    c.LBlHscl.Move(w / 2 + 0.2 + labelWidth, c.EndCom.top() - 0.5, w / 2 - 0.4 - labelWidth, 0.2);
+    c.LBlHscl.Move(w / 2 + 0.2 + HsclLabelWidth, c.EndCom.top() - 0.5, w / 2 - 0.4 - HsclLabelWidth,
+                   0.2);
     c.LBlHscl.setMax(SpeedBar.max);
     c.LBlHscl.setMin(SpeedBar.min);
     c.LBlHscl.setLargeChange(100);
     c.LBlHscl.setSmallChange(10);
     c.LBlHscl.show();
 
-    c.QstHscl.Move(w / 2 + 0.2 + labelWidth, c.LBlHscl.top() - 0.2, w / 2 - 0.4 - labelWidth, 0.2);
+    c.QstHscl.Move(w / 2 + 0.2 + HsclLabelWidth, c.LBlHscl.top() - 0.2,
+                   w / 2 - 0.4 - HsclLabelWidth, 0.2);
     c.QstHscl.setMax(LevelBar.max);
     c.QstHscl.setMin(LevelBar.min);
     c.QstHscl.setLargeChange(10);
     c.QstHscl.setSmallChange(1);
     c.QstHscl.show();
 
-    placeBarCaption(c.LBlHsclLBl, c.LBlHscl, labelWidth, QStringLiteral("テキスト早さ >"),
+    placeBarCaption(c.LBlHsclLBl, c.LBlHscl, HsclLabelWidth, QStringLiteral("テキスト早さ >"),
                     c.EndCom.backColor(), fonts.caption);
-    placeBarCaption(c.QstHsclLBl, c.QstHscl, labelWidth, QStringLiteral("質問レベル >"),
+    placeBarCaption(c.QstHsclLBl, c.QstHscl, HsclLabelWidth, QStringLiteral("質問レベル >"),
                     c.EndCom.backColor(), fonts.caption);
 
     const double decorTop = c.ScrLBl.height() + c.ScrLBl.top() + 0.1;

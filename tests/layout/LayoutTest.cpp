@@ -47,7 +47,6 @@ public:
     int screenHeightTwips = Screen768;
     int startStoryCalls = 0;
     int barChanges = 0;
-    LayoutState state;
     std::function<void()> onStartStory;
 
     CommandButton HelpCom{*this, QStringLiteral("Help")};
@@ -71,7 +70,7 @@ protected:
         hanashi::layOutWindow(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom,
                                              HelpCom, LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl,
                                              KazariPic, ShpKazari},
-                              state, screenHeightTwips, [this] {
+                              screenHeightTwips, [this] {
                                   ++startStoryCalls;
                                   if (onStartStory)
                                       onStartStory();
@@ -187,12 +186,11 @@ TEST(Layout, NeighboursMeetWithoutGapOrOverlapAtAnySize) {
 TEST(Layout, FontSizesFollowTheScreenHeightOnly) {
     struct Case {
         int screenPixels;
-        std::int16_t unit;
-        double story, answer, score, caption;
+        double unit, answer, score, caption; // the story is set in the font unit
     } cases[] = {
-        {600, 12, 12, 18, 2, 8},
-        {768, 15, 15, 22.5, 3, 10},
-        {1080, 24, 24, 36, 4, 16},
+        {600, 12, 18, 2, 8},
+        {768, 15, 22.5, 3, 10},
+        {1080, 24, 36, 4, 16},
     };
     for (const Case& c : cases) {
         for (QSize size : {QSize(800, 600), QSize(1600, 600)}) {
@@ -200,12 +198,11 @@ TEST(Layout, FontSizesFollowTheScreenHeightOnly) {
             LayoutWindow w(size);
             w.screenHeightTwips = c.screenPixels * 15;
             w.show();
-            EXPECT_EQ(w.state.FontUnit, c.unit);
             const auto font = [](const Label& l, double points) {
                 EXPECT_DOUBLE_EQ(l.fontSize(), points);
                 EXPECT_DOUBLE_EQ(l.widget()->font().pointSizeF(), points);
             };
-            font(w.LBl, c.story);
+            font(w.LBl, c.unit);
             font(w.QstLbl(0), c.answer);
             font(w.QstLbl(1), c.answer);
             font(w.ScrLBl, c.score);
@@ -284,7 +281,9 @@ TEST(Layout, ColoursCaptionsAndStyles) {
     EXPECT_EQ(w.KazariPic.backColor(), RGB(0, 0, 0));
     EXPECT_EQ(w.KazariPic.borderStyle(), 0);
     EXPECT_EQ(w.KazariPic.scaleSpace().mode(), ScaleMode::Pixels);
-    EXPECT_EQ(w.state.HsclLabelWidth, 1);
+    // The bars' captions are one unit wide.
+    EXPECT_DOUBLE_EQ(w.LBlHsclLBl.width(), 1);
+    EXPECT_DOUBLE_EQ(w.QstHsclLBl.width(), 1);
 
     // What the window really shows: black around, the answers' cyan, the
     // decoration area black.
