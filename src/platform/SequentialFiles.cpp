@@ -41,23 +41,11 @@ QString SequentialFiles::lineInput(std::int16_t number) {
     return f.reader.readLine();
 }
 
-QString SequentialFiles::path(std::int16_t number) const {
-    return file(number).path;
-}
-
-int SequentialFiles::lineNumber(std::int16_t number) const {
-    return file(number).reader.lineNumber();
-}
-
 SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) {
     auto it = m_files.find(number);
     if (it == m_files.end())
         throw RuntimeError(QStringLiteral("Bad file number: #%1 is not open").arg(number));
     return *it->second;
-}
-
-const SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) const {
-    return const_cast<SequentialFiles*>(this)->file(number);
 }
 
 } // namespace hanashi

@@ -10,11 +10,12 @@
 #include "support/TestForm.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
+#include <unistd.h>
+#include <vector>
 
 namespace hanashi {
 
@@ -41,6 +42,7 @@ protected:
         QstHscl.setValue(LevelBar.start);
         LBlHscl.setValue(SpeedBar.start);
         dataDir = dir.path() + '/';
+        m_scriptFolder = QFileInfo(dir.path()).canonicalFilePath() + '/';
     }
 
     // Writes a script in code page 932 with CR LF line ends.
@@ -65,15 +67,31 @@ protected:
     QString newest() const { return state.shownLines.back(); }
     bool inQuestion() const { return QstTim.isEnabled() && !LBlTim.isEnabled(); }
     // Scripts of the data folder that the process really holds open.
-    qsizetype scriptsHeldOpen() const {
-        const QString folder = QFileInfo(dir.path()).canonicalFilePath() + '/';
-        return OwnProcess::openFiles()
-            .filter(QRegularExpression('^' + QRegularExpression::escape(folder)))
-            .size();
+    QStringList scriptsOpen() const {
+        QStringList open;
+        for (const int descriptor : OwnProcess::descriptorsIn(dir.path()))
+            open << OwnProcess::target(descriptor);
+        return open;
     }
+    qsizetype scriptsHeldOpen() const { return scriptsOpen().size(); }
+    // The name of the one script held open; empty when there is none.
     QString openFileName() const {
-        return files.isOpen(state.ScriptFileNo) ? files.path(state.ScriptFileNo).section('/', -1)
-                                                : QString();
+        const QStringList open = scriptsOpen();
+        return open.size() == 1 ? open.front().section('/', -1) : open.join(QLatin1Char(' '));
+    }
+    // Whether the one script held open has just been opened: the reader
+    // reads only what it is asked for, so the kernel still has its
+    // descriptor at offset 0.
+    bool scriptJustOpened() {
+        // A script mostly opens again under the descriptor the last one had,
+        // which is quicker to look at than every descriptor of the process.
+        if (!OwnProcess::target(m_scriptDescriptor).startsWith(m_scriptFolder)) {
+            const std::vector<int> open = OwnProcess::descriptorsIn(dir.path());
+            if (open.size() != 1)
+                return false;
+            m_scriptDescriptor = open.front();
+        }
+        return lseek(m_scriptDescriptor, 0, SEEK_CUR) == 0;
     }
 
     // Answers the question on screen: index 0 is the good answer.
@@ -97,6 +115,8 @@ protected:
 
 private:
     std::optional<Story> m_story;
+    QString m_scriptFolder;
+    int m_scriptDescriptor = -1;
 };
 
 } // namespace hanashi
