@@ -35,10 +35,10 @@ bool SequentialFiles::eof(std::int16_t number) {
 }
 
 QString SequentialFiles::lineInput(std::int16_t number) {
-    OpenFile& f = file(number);
-    if (f.reader.atEnd())
-        throw RuntimeError(QStringLiteral("Input past end of file: %1").arg(f.path));
-    return f.reader.readLine();
+    OpenFile& input = file(number);
+    if (input.reader.atEnd())
+        throw RuntimeError(QStringLiteral("Input past end of file: %1").arg(input.path));
+    return input.reader.readLine();
 }
 
 SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) {
