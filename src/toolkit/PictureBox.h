@@ -57,13 +57,10 @@ public:
                       double destHeight, double srcLeft, double srcTop, double srcWidth,
                       double srcHeight);
 
-    // What the box shows: the drawing, with the shapes over it.
-    QImage render() const;
-    // The drawing alone, in inner pixels.
-    const QImage& drawing() const { return m_drawing; }
-
-    // Shapes, back to front. Used by Shape.
+    // The shapes, back to front: the box's stacking order, which any holder
+    // of shapes can be asked for.
     const std::vector<Shape*>& shapes() const { return m_shapes; }
+    // Used by Shape.
     void addShape(Shape* shape);
     void removeShape(Shape* shape);
     void restack(Shape* shape, bool toBack);
