@@ -37,6 +37,7 @@ public:
     void setScale(double left, double top, double width, double height);
     void setScaleMode(ScaleMode mode);
 
+    // Each property reads back as it was set, as every control's does.
     Colour backColor() const { return m_backColor; }
     // Like a clear: the drawing takes the new back colour.
     void setBackColor(Colour colour);
