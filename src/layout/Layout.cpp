@@ -14,6 +14,16 @@ constexpr Colour Cyan = RGB(0, 255, 255);
 constexpr Colour Magenta = RGB(255, 0, 255);
 constexpr Colour ButtonBlue = RGB(100, 100, 255);
 
+// A bar's range, maximum first, and its steps; then the bar is shown.
+void setUpBar(ScrollBar& bar, const BarRange& range, std::int16_t largeChange,
+              std::int16_t smallChange) {
+    bar.setMax(range.max);
+    bar.setMin(range.min);
+    bar.setLargeChange(largeChange);
+    bar.setSmallChange(smallChange);
+    bar.show();
+}
+
 void placeBarCaption(Label& caption, const ScrollBar& bar, std::int16_t labelWidth,
                      const QString& text, Colour colour, double fontSize) {
     caption.Move(bar.left() - labelWidth, bar.top(), labelWidth, bar.height());
@@ -83,19 +93,11 @@ void layOutWindow(const LayoutControls& controls, int screenHeightTwips,
 
     controls.LBlHscl.Move(width / 2 + 0.2 + HsclLabelWidth, controls.EndCom.top() - 0.5,
                           width / 2 - 0.4 - HsclLabelWidth, 0.2);
-    controls.LBlHscl.setMax(SpeedBar.max);
-    controls.LBlHscl.setMin(SpeedBar.min);
-    controls.LBlHscl.setLargeChange(100);
-    controls.LBlHscl.setSmallChange(10);
-    controls.LBlHscl.show();
+    setUpBar(controls.LBlHscl, SpeedBar, 100, 10);
 
     controls.QstHscl.Move(width / 2 + 0.2 + HsclLabelWidth, controls.LBlHscl.top() - 0.2,
                           width / 2 - 0.4 - HsclLabelWidth, 0.2);
-    controls.QstHscl.setMax(LevelBar.max);
-    controls.QstHscl.setMin(LevelBar.min);
-    controls.QstHscl.setLargeChange(10);
-    controls.QstHscl.setSmallChange(1);
-    controls.QstHscl.show();
+    setUpBar(controls.QstHscl, LevelBar, 10, 1);
 
     placeBarCaption(controls.LBlHsclLBl, controls.LBlHscl, HsclLabelWidth,
                     QStringLiteral("テキスト早さ >"), controls.EndCom.backColor(), fonts.caption);
