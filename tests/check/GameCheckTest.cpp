@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "check/GameCheck.h"
+#include "PrintedFinding.h"
 #include "support/FakeMidiFiles.h"
 #include "support/GameFolder.h"
 
@@ -38,7 +39,7 @@ protected:
         QStringList out;
         for (const Finding& f : check()) {
             if (f.severity == severity)
-                out << f.toText();
+                out << printed(f);
         }
         return out;
     }
@@ -121,7 +122,7 @@ TEST_F(GameCheck, NamesEveryFileThatIsNoPlainFile) {
     }
     QStringList all;
     for (const Finding& f : check())
-        all << f.toText();
+        all << printed(f);
     EXPECT_EQ(all, QStringList({"game/dat/opn.dat: error: is a named pipe, not a file",
                                 "game/dat/end.dat: error: is a character device, not a file",
                                 "game/dat/03.bmp: error: is a named pipe, not a file",
@@ -216,11 +217,11 @@ TEST_F(GameCheck, AFolderWithoutDatIsAnError) {
     QDir(game.programFolder()).rename("dat", "Dat");
     const std::vector<Finding> findings = check();
     ASSERT_EQ(findings.size(), 1u);
-    EXPECT_EQ(findings[0].toText(),
+    EXPECT_EQ(printed(findings[0]),
               "game/dat: error: missing folder: the game reads its scripts, pictures and tune "
               "from dat/ in its folder (there is \"Dat\", but folder names are case-sensitive)");
     // The data folder named instead of the game's.
-    EXPECT_EQ(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0].toText(),
+    EXPECT_EQ(printed(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0]),
               "game/dat/dat: error: missing folder: the game reads its scripts, pictures and "
               "tune from dat/ in its folder; game/dat is itself a data folder: name the game "
               "folder that holds it, game");
@@ -231,7 +232,7 @@ TEST(BundledStory, PassesTheCheckWithoutWarnings) {
     QStringList shown;
     for (const Finding& f : findings) {
         if (f.severity != Finding::Severity::Note)
-            shown << f.toText();
+            shown << printed(f);
     }
     EXPECT_TRUE(shown.isEmpty()) << shown.join('\n').toStdString();
     // The opening asks five questions before its branch line.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
+#include "PrintedFinding.h"
 #include "platform/LineReader.h"
 #include "support/TestFiles.h"
 
@@ -37,7 +38,7 @@ void expectFindings(const ScriptWalk& walk, const std::vector<Expected>& expecte
         EXPECT_EQ(f.severity, expected[i].severity) << what.toStdString();
         EXPECT_EQ(f.line, expected[i].line) << what.toStdString();
         EXPECT_TRUE(f.message.contains(QString::fromUtf8(expected[i].says)))
-            << what.toStdString() << ": " << f.toText().toStdString();
+            << what.toStdString() << ": " << printed(f).toStdString();
         EXPECT_EQ(f.file, "dat/opn.dat");
     }
 }
@@ -101,7 +102,7 @@ TEST(ScriptWalk, FindsEachLineProblemAtItsLine) {
 TEST(ScriptWalk, NamesTheColumnOfANearMiss) {
     const ScriptWalk walk = walked({"夜の＞ive"});
     ASSERT_EQ(walk.findings.size(), 1u);
-    EXPECT_TRUE(walk.findings[0].toText().startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
+    EXPECT_TRUE(printed(walk.findings[0]).startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
 }
 
 // A row of the story text holds 20.5 full-width characters on 1280x1024,
@@ -131,7 +132,7 @@ TEST(ScriptWalk, WarnsOfLinesTooWideForTheStoryTextAndNamesTheScreens) {
         const ScriptWalk walk = walked(c.lines);
         QStringList all;
         for (const Finding& f : walk.findings)
-            all << f.toText();
+            all << printed(f);
         if (!*c.says) {
             EXPECT_TRUE(all.isEmpty()) << all.join('\n').toStdString();
             continue;
@@ -142,7 +143,7 @@ TEST(ScriptWalk, WarnsOfLinesTooWideForTheStoryTextAndNamesTheScreens) {
     // Past twenty, the rest are counted.
     const ScriptWalk many = walked(QStringList(25, kana.left(21)));
     ASSERT_EQ(many.findings.size(), 21u);
-    EXPECT_EQ(many.findings.back().toText(),
+    EXPECT_EQ(printed(many.findings.back()),
               "dat/opn.dat:25: warning: 5 more lines up to this one are too wide for the story "
               "text on one of the screens named above");
 }
@@ -195,9 +196,9 @@ TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
         EXPECT_EQ(f.severity, Severity::Warning);
         EXPECT_EQ(std::tuple(f.line, f.column),
                   std::tuple(std::get<0>(where[i]), std::get<1>(where[i])));
-        EXPECT_TRUE(f.message.contains(std::get<2>(where[i]))) << f.toText().toStdString();
+        EXPECT_TRUE(f.message.contains(std::get<2>(where[i]))) << printed(f).toStdString();
     }
-    EXPECT_TRUE(walk.findings[1].toText().startsWith("dat/opn.dat:4:1: warning: "));
+    EXPECT_TRUE(printed(walk.findings[1]).startsWith("dat/opn.dat:4:1: warning: "));
 
     // A script saved as UTF-8 without its mark: one finding, not one a line.
     const QByteArray utf8 = QStringLiteral("夏の夜\r\n祭り\r\nend\r\n").toUtf8();
