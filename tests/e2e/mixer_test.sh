@@ -13,7 +13,7 @@ e2e_setup "$@"
 # as `key = "value"`, once it plays; fails after 5 s without one.
 STREAM=
 stream_properties() {
-    local deadline=$(($(now_ms) + 5000))
+    local deadline=$(($(now_ms) + 15000))
     until (($(game_streams) == 1)); do
         (($(now_ms) < deadline)) || bad "the game plays no music into the sound server" || return 1
         sleep 0.05

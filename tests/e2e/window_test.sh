@@ -83,7 +83,7 @@ case_end_does_not_wait_for_a_stalled_sound_server() {
     start_sound || bad "no sound server to stall" || return 1
     start_game "$dir"
     need_window Form1 || return 1
-    local deadline=$(($(now_ms) + 5000))
+    local deadline=$(($(now_ms) + 15000))
     until (($(game_streams) == 1)); do
         (($(now_ms) < deadline)) || bad "the game plays no music into the sound server" || return 1
         sleep 0.05
