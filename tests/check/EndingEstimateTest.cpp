@@ -72,7 +72,7 @@ protected:
             if (openFileName() == "end.dat")
                 return true;
             // The branch line has opened the opening again.
-            if (scriptJustOpened())
+            if (!scriptJustOpened().isEmpty())
                 ++passesDone;
             if (inQuestion())
                 answer(good-- > 0 ? 0 : 1);

@@ -79,19 +79,22 @@ protected:
         const QStringList open = scriptsOpen();
         return open.size() == 1 ? open.front().section('/', -1) : open.join(QLatin1Char(' '));
     }
-    // Whether the one script held open has just been opened: the reader
-    // reads only what it is asked for, so the kernel still has its
-    // descriptor at offset 0.
-    bool scriptJustOpened() {
+    // The name of the script held open if nothing of it has been read yet,
+    // as when a marker line or the end of a file has just opened it; empty
+    // otherwise. The reader reads only what it is asked for, so the kernel
+    // still has the new descriptor at offset 0.
+    QString scriptJustOpened() {
         // A script mostly opens again under the descriptor the last one had,
         // which is quicker to look at than every descriptor of the process.
-        if (!OwnProcess::target(m_scriptDescriptor).startsWith(m_scriptFolder)) {
+        QString path = OwnProcess::target(m_scriptDescriptor);
+        if (!path.startsWith(m_scriptFolder)) {
             const std::vector<int> open = OwnProcess::descriptorsIn(dir.path());
             if (open.size() != 1)
-                return false;
+                return QString();
             m_scriptDescriptor = open.front();
+            path = OwnProcess::target(m_scriptDescriptor);
         }
-        return lseek(m_scriptDescriptor, 0, SEEK_CUR) == 0;
+        return lseek(m_scriptDescriptor, 0, SEEK_CUR) == 0 ? path.section('/', -1) : QString();
     }
 
     // Answers the question on screen: index 0 is the good answer.
