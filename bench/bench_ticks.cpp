@@ -175,9 +175,9 @@ BENCHMARK(BM_QuestionTickWithRepaint)->Unit(benchmark::kMicrosecond);
 enum class Repaint { None, Render, Widget };
 
 // One decoration tick over the area's own size (960 x 540 pixels at
-// 1920 x 1080), then what the area shows: either the drawing and its shapes
-// composed into an image (PictureBox::render) or a real repaint of the widget
-// into the window's backing store. With stretch, every tick stretches a
+// 1920 x 1080), then what the area shows: either the widget drawn into a new
+// image (QWidget::grab) or a real repaint of the widget into the window's
+// backing store. With stretch, every tick stretches a
 // picture over the whole area, as one tick in ten does in play.
 void decorationTicks(benchmark::State& state, Repaint repaint, bool stretch) {
     PictureBox& box = game->fom.KazariPic;
@@ -188,14 +188,14 @@ void decorationTicks(benchmark::State& state, Repaint repaint, bool stretch) {
             game->random.arm();
         game->fom.KazariTim.fire();
         if (repaint == Repaint::Render)
-            benchmark::DoNotOptimize(box.render());
+            benchmark::DoNotOptimize(widget->grab());
         else if (repaint == Repaint::Widget)
             widget->repaint();
     }
     if (repaint == Repaint::Widget && counter.paints == 0)
         state.SkipWithError("the decoration area never painted");
-    state.counters["area_w"] = box.drawing().width();
-    state.counters["area_h"] = box.drawing().height();
+    state.counters["area_w"] = widget->width();
+    state.counters["area_h"] = widget->height();
 }
 
 void BM_DecorationTick(benchmark::State& state) {

@@ -213,7 +213,7 @@ void Fom::showCoveringScreen() {
 void Fom::Form_Resize() {
     layOutWindow(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom, HelpCom,
                                 LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl, KazariPic, ShpKazari},
-                 layout, m_services.screenHeightTwips(), [this] { m_story.StartStory(); });
+                 m_services.screenHeightTwips(), [this] { m_story.StartStory(); });
 }
 
 void Fom::Form_Unload(std::int16_t&) {

@@ -70,7 +70,6 @@ public:
     QString DataDir;
     QString AppDir;
     StoryState story;
-    LayoutState layout;
 
     inline static const QString HelpPageName = QStringLiteral("最初にお読み下さい.html");
 

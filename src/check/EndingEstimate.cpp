@@ -11,28 +11,27 @@ namespace hanashi {
 
 namespace {
 
-std::int64_t ceilDiv(std::int64_t a, std::int64_t b) {
-    return (a + b - 1) / b;
+std::int64_t ceilDiv(std::int64_t dividend, std::int64_t divisor) {
+    return (dividend + divisor - 1) / divisor;
 }
 
 } // namespace
 
 EndingEstimate estimateEnding(std::int64_t questionsPerPass, int levelValue) {
-    EndingEstimate e;
-    e.gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
-    e.loss = -scoreAfterAnswer(0, 1, LevelBar.max, levelValue);
-    if (questionsPerPass <= 0 || e.gain <= 0)
-        return e;
-    // After n passes with g good answers of the n * q asked, the score is
-    // g * gain - (n * q - g) * loss. Each extra pass only adds answers that
-    // cost points when bad, so the fewest passes that can reach the score at
-    // all need the fewest good answers.
-    const std::int64_t q = questionsPerPass;
-    e.passes = ceilDiv(EndingScore, q * e.gain);
-    e.questions = e.passes * q;
-    e.goodAnswers = ceilDiv(EndingScore + e.questions * e.loss, e.gain + e.loss);
-    e.reachable = true;
-    return e;
+    EndingEstimate estimate;
+    estimate.gain = scoreAfterAnswer(0, 0, LevelBar.max, levelValue);
+    estimate.loss = -scoreAfterAnswer(0, 1, LevelBar.max, levelValue);
+    if (questionsPerPass <= 0 || estimate.gain <= 0)
+        return estimate;
+    // After n passes of q questions with g good answers of the n * q asked,
+    // the score is g * gain - (n * q - g) * loss. Each extra pass only adds
+    // answers that cost points when bad, so the fewest passes that can reach
+    // the score at all need the fewest good answers.
+    estimate.passes = ceilDiv(EndingScore, questionsPerPass * estimate.gain);
+    estimate.questions = estimate.passes * questionsPerPass;
+    estimate.goodAnswers =
+        ceilDiv(EndingScore + estimate.questions * estimate.loss, estimate.gain + estimate.loss);
+    return estimate;
 }
 
 int bestScoreOfOnePass(std::int64_t questions, int levelValue) {

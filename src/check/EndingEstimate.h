@@ -8,8 +8,8 @@ namespace hanashi {
 // The cheapest way to the ending when every pass through the opening asks
 // the same questions and then meets its branch line, which keeps the score.
 // Every question is answered, well or badly (a time-out counts as bad).
+// Without questions there is no way to the ending: no passes, no answers.
 struct EndingEstimate {
-    bool reachable = false;
     std::int64_t goodAnswers = 0; // the fewest good answers in all
     std::int64_t passes = 0;      // passes through the opening they take
     std::int64_t questions = 0;   // questions asked over those passes

@@ -47,10 +47,6 @@ int columnsOf(const QString& text) {
 
 } // namespace
 
-QString Finding::toText() const {
-    return head(*this) + QLatin1Char(' ') + message;
-}
-
 QString Finding::toWrappedText(int columns) const {
     return wrapped(head(*this), message, columns);
 }

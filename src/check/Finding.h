@@ -20,9 +20,8 @@ struct Finding {
     QString message;
     int column = 0; // 1-based, in characters; 0 when it is about the whole line
 
-    // "file:line:column: severity: message", on one line.
-    QString toText() const;
-    // The same wrapped as wrapped() does, after "severity:".
+    // "file:line:column: severity: message", wrapped as wrapped() does after
+    // "severity:".
     QString toWrappedText(int columns = TerminalColumns) const;
 
     static constexpr int TerminalColumns = 79;

@@ -165,23 +165,24 @@ private:
              QStringLiteral("at the best question level (%1)").arg(LevelBar.min));
     }
 
-    void note(const ScriptWalk& opening, const EndingEstimate& e, const QString& level) {
+    void note(const ScriptWalk& opening, const EndingEstimate& estimate, const QString& level) {
         const QString how =
-            e.passes == 1 ? QStringLiteral("%1 of the %2 questions before it")
-                                .arg(e.goodAnswers)
-                                .arg(e.questions)
-                          : QStringLiteral("%1 of %2 questions over %3 passes through the opening")
-                                .arg(e.goodAnswers)
-                                .arg(e.questions)
-                                .arg(e.passes);
+            estimate.passes == 1
+                ? QStringLiteral("%1 of the %2 questions before it")
+                      .arg(estimate.goodAnswers)
+                      .arg(estimate.questions)
+                : QStringLiteral("%1 of %2 questions over %3 passes through the opening")
+                      .arg(estimate.goodAnswers)
+                      .arg(estimate.questions)
+                      .arg(estimate.passes);
         add(Severity::Note, QString(OpeningScript), opening.exitLine,
             QStringLiteral("this branch line opens the ending %1 after %2 good answers: %3 "
                            "(+%4 for a good answer, -%5 for a bad one or a time-out)")
                 .arg(level)
-                .arg(e.goodAnswers)
+                .arg(estimate.goodAnswers)
                 .arg(how)
-                .arg(e.gain)
-                .arg(e.loss));
+                .arg(estimate.gain)
+                .arg(estimate.loss));
     }
 
     // The ending matters only once a branch line can open it, but its lines
@@ -292,14 +293,6 @@ std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownD
                         QStringLiteral("cannot open the files in %1: %2").arg(shown, *reason)}};
     StoryCounts ignored;
     return GameChecker(dataDir, shown, counts ? *counts : ignored).run();
-}
-
-bool hasErrors(const std::vector<Finding>& findings) {
-    for (const Finding& finding : findings) {
-        if (finding.severity == Finding::Severity::Error)
-            return true;
-    }
-    return false;
 }
 
 } // namespace hanashi

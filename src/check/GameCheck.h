@@ -34,7 +34,4 @@ std::vector<Finding> checkGameFolder(const QString& folder, const QString& shown
 std::vector<Finding> checkGameData(const QString& dataDir, const QString& shownDataDir,
                                    StoryCounts* counts = nullptr);
 
-// True when a finding would stop the game or keep the ending out of reach.
-bool hasErrors(const std::vector<Finding>& findings);
-
 } // namespace hanashi

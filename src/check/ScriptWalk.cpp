@@ -408,9 +408,4 @@ ScriptWalk walkScript(LineReader& reader, const QString& shownPath) {
     return result;
 }
 
-ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath) {
-    LineReader reader(bytes);
-    return walkScript(reader, shownPath);
-}
-
 } // namespace hanashi

@@ -4,7 +4,6 @@
 #include "check/Finding.h"
 #include "story/LineKind.h"
 
-#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -38,7 +37,6 @@ class LineReader;
 // a line at a time, so that a file of any size is walked in bounded memory:
 // the findings are capped too. Throws RuntimeError when reading fails.
 ScriptWalk walkScript(LineReader& reader, const QString& shownPath);
-ScriptWalk walkScript(const QByteArray& bytes, const QString& shownPath);
 
 // The most findings one script gives; the rest are counted in a last one.
 constexpr int MaxFindingsPerScript = 100;

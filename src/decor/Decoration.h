@@ -30,7 +30,7 @@ public:
     static constexpr double SectionSize = 500;
 
 private:
-    DecorControls m_c;
+    DecorControls m_controls;
     RandomSource& m_random;
 };
 

@@ -14,6 +14,16 @@ constexpr Colour Cyan = RGB(0, 255, 255);
 constexpr Colour Magenta = RGB(255, 0, 255);
 constexpr Colour ButtonBlue = RGB(100, 100, 255);
 
+// A bar's range, maximum first, and its steps; then the bar is shown.
+void setUpBar(ScrollBar& bar, const BarRange& range, std::int16_t largeChange,
+              std::int16_t smallChange) {
+    bar.setMax(range.max);
+    bar.setMin(range.min);
+    bar.setLargeChange(largeChange);
+    bar.setSmallChange(smallChange);
+    bar.show();
+}
+
 void placeBarCaption(Label& caption, const ScrollBar& bar, std::int16_t labelWidth,
                      const QString& text, Colour colour, double fontSize) {
     caption.Move(bar.left() - labelWidth, bar.top(), labelWidth, bar.height());
@@ -25,25 +35,25 @@ void placeBarCaption(Label& caption, const ScrollBar& bar, std::int16_t labelWid
 
 } // namespace
 
-void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
+void layOutWindow(const LayoutControls& controls, int screenHeightTwips,
                   const std::function<void()>& startStory) {
-    state.FontUnit = fontUnitFor(screenHeightTwips);
-    const FontSizes fonts = fontSizesFor(state.FontUnit);
+    const std::int16_t FontUnit = fontUnitFor(screenHeightTwips);
+    const FontSizes fonts = fontSizesFor(FontUnit);
 
-    c.Fom.setScale(0, 0, LayoutWidth, LayoutHeight);
-    c.Fom.setBackColor(Black);
-    const double w = c.Fom.ScaleWidth();
+    controls.window.setScale(0, 0, LayoutWidth, LayoutHeight);
+    controls.window.setBackColor(Black);
+    const double width = controls.window.ScaleWidth();
 
-    c.LBl.setForeColor(StoryPink);
-    c.LBl.setFontSize(fonts.story);
-    c.LBl.Move(0.2, 0.2, storyLabelWidth(w), 5.6);
-    c.LBl.setBorderStyle(0);
-    c.LBl.show();
+    controls.LBl.setForeColor(StoryPink);
+    controls.LBl.setFontSize(fonts.story);
+    controls.LBl.Move(0.2, 0.2, storyLabelWidth(width), 5.6);
+    controls.LBl.setBorderStyle(0);
+    controls.LBl.show();
 
     for (std::int16_t i = 0; i <= 1; ++i) {
-        Label& answer = c.QstLbl(i);
-        answer.Move(w / 2 + 0.2, 0.2 + 0.3 * i, w / 2 - 0.4, 0.3);
-        answer.setForeColor(c.Fom.backColor());
+        Label& answer = controls.QstLbl(i);
+        answer.Move(width / 2 + 0.2, 0.2 + 0.3 * i, width / 2 - 0.4, 0.3);
+        answer.setForeColor(controls.window.backColor());
         answer.setFontSize(fonts.answer);
         answer.setBorderStyle(0);
         answer.setBackColor(Cyan);
@@ -51,65 +61,60 @@ void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightT
         answer.show();
     }
 
-    c.QstPic.Move(4.2, 0.8, 3.6, 0.3);
-    c.QstPic.setBackColor(c.Fom.backColor());
-    c.QstPic.setBorderStyle(0);
-    c.QstPic.show();
-    c.QstPic.setScale(0, 0, 50, 1);
+    controls.QstPic.Move(4.2, 0.8, 3.6, 0.3);
+    controls.QstPic.setBackColor(controls.window.backColor());
+    controls.QstPic.setBorderStyle(0);
+    controls.QstPic.show();
+    controls.QstPic.setScale(0, 0, 50, 1);
 
-    c.QstShp.setBorderColor(Magenta);
-    c.QstShp.setBorderStyle(1);
-    c.QstShp.show();
+    controls.QstShp.setBorderColor(Magenta);
+    controls.QstShp.setBorderStyle(1);
+    controls.QstShp.show();
 
-    c.ScrLBl.Move(4.2, 1.1, 3.6, 0.5);
-    c.ScrLBl.setBackStyle(Label::Transparent);
-    c.ScrLBl.setBorderStyle(0);
-    c.ScrLBl.show();
-    c.ScrLBl.setForeColor(Cyan);
-    c.ScrLBl.setFontSize(fonts.score);
-    c.ScrLBl.setCaption(QString());
+    controls.ScrLBl.Move(4.2, 1.1, 3.6, 0.5);
+    controls.ScrLBl.setBackStyle(Label::Transparent);
+    controls.ScrLBl.setBorderStyle(0);
+    controls.ScrLBl.show();
+    controls.ScrLBl.setForeColor(Cyan);
+    controls.ScrLBl.setFontSize(fonts.score);
+    controls.ScrLBl.setCaption(QString());
 
-    c.EndCom.Move(7.5, 5.5, 0.3, 0.3);
-    c.EndCom.setCaption(QStringLiteral("End"));
-    c.EndCom.setBackColor(ButtonBlue);
-    c.EndCom.show();
+    controls.EndCom.Move(7.5, 5.5, 0.3, 0.3);
+    controls.EndCom.setCaption(QStringLiteral("End"));
+    controls.EndCom.setBackColor(ButtonBlue);
+    controls.EndCom.show();
 
-    c.HelpCom.Move(7.2, 5.5, 0.3, 0.3);
-    c.HelpCom.setCaption(QStringLiteral("Help"));
-    c.HelpCom.setBackColor(c.EndCom.backColor());
-    c.HelpCom.show();
+    controls.HelpCom.Move(7.2, 5.5, 0.3, 0.3);
+    controls.HelpCom.setCaption(QStringLiteral("Help"));
+    controls.HelpCom.setBackColor(controls.EndCom.backColor());
+    controls.HelpCom.show();
 
-    state.HsclLabelWidth = 1;
-    const std::int16_t labelWidth = state.HsclLabelWidth;
+    const std::int16_t HsclLabelWidth = 1;
 
-    c.LBlHscl.Move(w / 2 + 0.2 + labelWidth, c.EndCom.top() - 0.5, w / 2 - 0.4 - labelWidth, 0.2);
-    c.LBlHscl.setMax(SpeedBar.max);
-    c.LBlHscl.setMin(SpeedBar.min);
-    c.LBlHscl.setLargeChange(100);
-    c.LBlHscl.setSmallChange(10);
-    c.LBlHscl.show();
+    controls.LBlHscl.Move(width / 2 + 0.2 + HsclLabelWidth, controls.EndCom.top() - 0.5,
+                          width / 2 - 0.4 - HsclLabelWidth, 0.2);
+    setUpBar(controls.LBlHscl, SpeedBar, 100, 10);
 
-    c.QstHscl.Move(w / 2 + 0.2 + labelWidth, c.LBlHscl.top() - 0.2, w / 2 - 0.4 - labelWidth, 0.2);
-    c.QstHscl.setMax(LevelBar.max);
-    c.QstHscl.setMin(LevelBar.min);
-    c.QstHscl.setLargeChange(10);
-    c.QstHscl.setSmallChange(1);
-    c.QstHscl.show();
+    controls.QstHscl.Move(width / 2 + 0.2 + HsclLabelWidth, controls.LBlHscl.top() - 0.2,
+                          width / 2 - 0.4 - HsclLabelWidth, 0.2);
+    setUpBar(controls.QstHscl, LevelBar, 10, 1);
 
-    placeBarCaption(c.LBlHsclLBl, c.LBlHscl, labelWidth, QStringLiteral("テキスト早さ >"),
-                    c.EndCom.backColor(), fonts.caption);
-    placeBarCaption(c.QstHsclLBl, c.QstHscl, labelWidth, QStringLiteral("質問レベル >"),
-                    c.EndCom.backColor(), fonts.caption);
+    placeBarCaption(controls.LBlHsclLBl, controls.LBlHscl, HsclLabelWidth,
+                    QStringLiteral("テキスト早さ >"), controls.EndCom.backColor(), fonts.caption);
+    placeBarCaption(controls.QstHsclLBl, controls.QstHscl, HsclLabelWidth,
+                    QStringLiteral("質問レベル >"), controls.EndCom.backColor(), fonts.caption);
 
-    const double decorTop = c.ScrLBl.height() + c.ScrLBl.top() + 0.1;
-    c.KazariPic.Move(w / 2 - 0.2, decorTop, w / 2, c.QstHscl.top() - decorTop - 0.1);
-    c.KazariPic.setBorderStyle(0);
-    c.KazariPic.setBackColor(c.Fom.backColor());
-    c.KazariPic.show();
-    c.KazariPic.setScaleMode(ScaleMode::Pixels);
+    const double decorTop = controls.ScrLBl.height() + controls.ScrLBl.top() + 0.1;
+    controls.KazariPic.Move(width / 2 - 0.2, decorTop, width / 2,
+                            controls.QstHscl.top() - decorTop - 0.1);
+    controls.KazariPic.setBorderStyle(0);
+    controls.KazariPic.setBackColor(controls.window.backColor());
+    controls.KazariPic.show();
+    controls.KazariPic.setScaleMode(ScaleMode::Pixels);
 
-    c.ShpKazari.Move(0, 0, c.KazariPic.ScaleWidth(), c.KazariPic.ScaleHeight());
-    c.ShpKazari.ZOrder(1);
+    controls.ShpKazari.Move(0, 0, controls.KazariPic.ScaleWidth(),
+                            controls.KazariPic.ScaleHeight());
+    controls.ShpKazari.ZOrder(1);
 
     startStory();
 }

@@ -16,7 +16,7 @@ namespace hanashi {
 
 // The controls a layout pass places.
 struct LayoutControls {
-    Form& Fom;
+    Form& window;
     Label& LBl;
     ControlArray<Label>& QstLbl;
     PictureBox& QstPic;
@@ -32,16 +32,10 @@ struct LayoutControls {
     Shape& ShpKazari;
 };
 
-// The window's state that a pass writes.
-struct LayoutState {
-    std::int16_t FontUnit = 0;
-    std::int16_t HsclLabelWidth = 0;
-};
-
 // One layout pass: the window in 8 x 6 units, every control placed, coloured
 // and sized, the font sizes from the screen's height, and as its last step the
 // story started again (startStory).
-void layOutWindow(const LayoutControls& c, LayoutState& state, int screenHeightTwips,
+void layOutWindow(const LayoutControls& controls, int screenHeightTwips,
                   const std::function<void()>& startStory);
 
 } // namespace hanashi

@@ -16,12 +16,12 @@ namespace {
 class Cp932Converter {
 public:
     Cp932Converter()
-        : m_cd(iconv_open("UTF-16LE", "CP932")) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1))
+        : m_conversion(iconv_open("UTF-16LE", "CP932")) {
+        if (m_conversion == reinterpret_cast<iconv_t>(-1))
             throw RuntimeError(QStringLiteral(
                 "Cannot decode code page 932: the C library has no \"CP932\" converter"));
     }
-    ~Cp932Converter() { iconv_close(m_cd); }
+    ~Cp932Converter() { iconv_close(m_conversion); }
     Cp932Converter(const Cp932Converter&) = delete;
     Cp932Converter& operator=(const Cp932Converter&) = delete;
 
@@ -35,9 +35,9 @@ public:
         char* outPtr = reinterpret_cast<char*>(out.data());
         size_t outLeft = static_cast<size_t>(out.size()) * 2;
 
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        iconv(m_conversion, nullptr, nullptr, nullptr, nullptr);
         while (inLeft > 0) {
-            if (iconv(m_cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
+            if (iconv(m_conversion, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
                 break;
             // EILSEQ or EINVAL (a lead byte at the very end): mark the byte,
             // skip it alone and start afresh with the next one.
@@ -48,7 +48,7 @@ public:
             outLeft -= 2;
             ++in;
             --inLeft;
-            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+            iconv(m_conversion, nullptr, nullptr, nullptr, nullptr);
         }
         out.truncate(static_cast<qsizetype>((outPtr - reinterpret_cast<char*>(out.data())) / 2));
         if (hadError)
@@ -57,7 +57,7 @@ public:
     }
 
 private:
-    iconv_t m_cd;
+    iconv_t m_conversion;
 };
 
 } // namespace

@@ -168,8 +168,4 @@ int FluidMidiDevice::render(float* left, float* right, int frames) {
     return m_parts->player->renderFloat(left, right, frames, true);
 }
 
-bool FluidMidiDevice::hasAudioOutput() const {
-    return m_parts->output != nullptr;
-}
-
 } // namespace hanashi

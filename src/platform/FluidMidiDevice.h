@@ -58,7 +58,6 @@ public:
     // may wait does. Fewer frames only at the end of the piece, which waits
     // for a rewind or a stop; none while an output does the rendering.
     int render(float* left, float* right, int frames);
-    bool hasAudioOutput() const;
 
     static constexpr int sampleRate = 44100;
     static constexpr int polyphony = 128;

@@ -30,7 +30,8 @@ public:
     static constexpr std::int64_t MaxLineBytes = 64 * 1024;
     static constexpr std::int64_t DefaultBufferBytes = 64 * 1024;
 
-    // The bytes are all in memory already.
+    // The bytes are all in memory already. The rule is over bytes, the same
+    // wherever they come from, so it can be asked of bytes in memory.
     explicit LineReader(QByteArray bytes);
     // The bytes come from source, bufferBytes (at least 4) at a time.
     explicit LineReader(Source source, std::int64_t bufferBytes = DefaultBufferBytes);

@@ -94,7 +94,7 @@ MciError MciCommand::parse(const QString& text, MciCommand& command) {
         const bool hasValue = i + 1 < tokens.size();
         if (is(word, "notify") && *verb != Verb::Open && *verb != Verb::Status &&
             *verb != Verb::Seek) {
-            command.notify = true;
+            continue; // accepted, and changes nothing
         } else if (is(word, "alias") && *verb == Verb::Open && command.alias.isEmpty()) {
             if (!hasValue || tokens[i + 1].isEmpty())
                 return MciError::MissingParameter;

@@ -17,7 +17,8 @@ namespace hanashi {
 //   seek NAME to start
 // Keywords are case-insensitive. A word may be quoted to hold spaces; a double
 // quote anywhere else makes the whole command unrecognised, so a path holding
-// one can never be read as a different file.
+// one can never be read as a different file. notify is accepted where the
+// game sends it and changes nothing: no window waits for the message.
 struct MciCommand {
     enum class Verb { Open, Close, Play, Stop, Status, Seek };
 
@@ -25,7 +26,6 @@ struct MciCommand {
     QString device;          // the alias, or the file path for open
     QString alias;           // open only
     std::optional<int> from; // play only
-    bool notify = false;
 
     // Fills command and returns MciError::None, or returns why the text is not
     // a command we understand (command is then unspecified).

@@ -36,11 +36,14 @@ public:
         Workers& workers;
         // Loads wait while it is held; none if null.
         LoadHold* hold = nullptr;
+        // How long a close, an open and the end may block on a load is the
+        // owner's choice, as a deadline for Workers::joinAll is.
         std::chrono::milliseconds loadWait = DefaultLoadWait;
     };
 
     // Opens devices at once: open returns when the device is ready, or with
-    // its failure.
+    // its failure. This is the way the interpreter opens when no thread can
+    // be had, for callers that want each answer before the next command.
     explicit MciInterpreter(std::unique_ptr<MidiEngine> engine);
     MciInterpreter(std::unique_ptr<MidiEngine> engine, Background background);
     ~MciInterpreter() override;

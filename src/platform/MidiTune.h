@@ -52,6 +52,9 @@ public:
 
     // Where the piece ends: the end of its longest track.
     std::int64_t lengthMicroseconds() const { return m_lengthMicroseconds; }
+    // The same end in the file's own ticks, and its ticks a beat: the length
+    // as FluidSynth's own player counts it, so the two readings can be held
+    // side by side.
     int lengthTicks() const { return m_lengthTicks; }
     int ticksPerBeat() const { return m_ticksPerBeat; }
 

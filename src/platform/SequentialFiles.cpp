@@ -35,18 +35,10 @@ bool SequentialFiles::eof(std::int16_t number) {
 }
 
 QString SequentialFiles::lineInput(std::int16_t number) {
-    OpenFile& f = file(number);
-    if (f.reader.atEnd())
-        throw RuntimeError(QStringLiteral("Input past end of file: %1").arg(f.path));
-    return f.reader.readLine();
-}
-
-QString SequentialFiles::path(std::int16_t number) const {
-    return file(number).path;
-}
-
-int SequentialFiles::lineNumber(std::int16_t number) const {
-    return file(number).reader.lineNumber();
+    OpenFile& input = file(number);
+    if (input.reader.atEnd())
+        throw RuntimeError(QStringLiteral("Input past end of file: %1").arg(input.path));
+    return input.reader.readLine();
 }
 
 SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) {
@@ -54,10 +46,6 @@ SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) {
     if (it == m_files.end())
         throw RuntimeError(QStringLiteral("Bad file number: #%1 is not open").arg(number));
     return *it->second;
-}
-
-const SequentialFiles::OpenFile& SequentialFiles::file(std::int16_t number) const {
-    return const_cast<SequentialFiles*>(this)->file(number);
 }
 
 } // namespace hanashi

@@ -27,18 +27,12 @@ public:
     // Reads the next line; reading past the end is a run-time error.
     QString lineInput(std::int16_t number);
 
-    // The path a number was opened with, and the number of the last line
-    // read: which script the story is in, and how far.
-    QString path(std::int16_t number) const;
-    int lineNumber(std::int16_t number) const;
-
 private:
     struct OpenFile {
         QString path;
         LineReader reader;
     };
     OpenFile& file(std::int16_t number);
-    const OpenFile& file(std::int16_t number) const;
 
     std::map<std::int16_t, std::unique_ptr<OpenFile>> m_files;
 };

@@ -22,10 +22,10 @@ int pointsAtStake(int levelMax, int levelValue) {
 
 std::int16_t scoreAfterAnswer(std::int16_t score, std::int16_t index, int levelMax,
                               int levelValue) {
-    const long long t = pointsAtStake(levelMax, levelValue);
+    const long long stake = pointsAtStake(levelMax, levelValue);
     if (index == 0)
-        return saturate(score + t);
-    const auto half = static_cast<long long>(std::floor(static_cast<double>(t) / 2.0));
+        return saturate(score + stake);
+    const auto half = static_cast<long long>(std::floor(static_cast<double>(stake) / 2.0));
     return saturate(score - half);
 }
 

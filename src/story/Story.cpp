@@ -110,9 +110,9 @@ void Story::AskQuestion() {
     OpenScript lines(m_files, m_state.ScriptFileNo);
     m_state.CurrentLine = readAnswerLine(lines);
     m_controls.QstLbl(1).setCaption(withoutFirstCharacter(m_state.CurrentLine));
-    const auto k = static_cast<std::int16_t>(2 * m_random.draw());
-    Label& upper = m_controls.QstLbl(k);
-    Label& lower = m_controls.QstLbl(static_cast<std::int16_t>(1 - k));
+    const auto upperIndex = static_cast<std::int16_t>(2 * m_random.draw());
+    Label& upper = m_controls.QstLbl(upperIndex);
+    Label& lower = m_controls.QstLbl(static_cast<std::int16_t>(1 - upperIndex));
     upper.setTop(UpperSlotTop);
     lower.setTop(LowerSlotTop);
     const QString upperName = spokenAnswer(AnswerSlot::Upper, upper.caption());

@@ -52,6 +52,7 @@ public:
     std::unique_ptr<Label> cloneHidden(std::int16_t index) const;
     std::int16_t index() const { return m_index; }
 
+    // Each property reads back as it was set, as every control's does.
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
 

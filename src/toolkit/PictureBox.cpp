@@ -139,13 +139,6 @@ void PictureBox::PaintPicture(const QImage& picture, double destLeft, double des
     m_widget->update();
 }
 
-QImage PictureBox::render() const {
-    QImage image(m_drawing.size(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    paintOn(painter);
-    return image;
-}
-
 void PictureBox::addShape(Shape* shape) {
     m_shapes.push_back(shape);
     shapeChanged();

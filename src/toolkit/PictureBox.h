@@ -37,6 +37,7 @@ public:
     void setScale(double left, double top, double width, double height);
     void setScaleMode(ScaleMode mode);
 
+    // Each property reads back as it was set, as every control's does.
     Colour backColor() const { return m_backColor; }
     // Like a clear: the drawing takes the new back colour.
     void setBackColor(Colour colour);
@@ -57,13 +58,10 @@ public:
                       double destHeight, double srcLeft, double srcTop, double srcWidth,
                       double srcHeight);
 
-    // What the box shows: the drawing, with the shapes over it.
-    QImage render() const;
-    // The drawing alone, in inner pixels.
-    const QImage& drawing() const { return m_drawing; }
-
-    // Shapes, back to front. Used by Shape.
+    // The shapes, back to front: the box's stacking order, which any holder
+    // of shapes can be asked for.
     const std::vector<Shape*>& shapes() const { return m_shapes; }
+    // Used by Shape.
     void addShape(Shape* shape);
     void removeShape(Shape* shape);
     void restack(Shape* shape, bool toBack);

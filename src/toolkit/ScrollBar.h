@@ -24,6 +24,7 @@ public:
     explicit ScrollBar(Container& container);
     ~ScrollBar() override;
 
+    // Each property reads back as it was set, as every control's does.
     std::int16_t Min() const;
     std::int16_t Max() const;
     std::int16_t SmallChange() const;

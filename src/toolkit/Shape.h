@@ -26,6 +26,7 @@ public:
     std::unique_ptr<Shape> cloneHidden(std::int16_t index) const;
     std::int16_t index() const { return m_index; }
 
+    // Each property reads back as it was set, as every control's does.
     Figure figure() const { return m_figure; }
     Colour borderColor() const { return m_borderColor; }
     void setBorderColor(Colour colour);

@@ -22,12 +22,15 @@ public:
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
+    // Its two properties read back as they were set, as every control's do.
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     int interval() const { return m_interval; }
     void setInterval(int milliseconds);
 
-    // Whether ticks are really being delivered.
+    // Whether ticks are really being delivered, as QTimer::isActive tells:
+    // being enabled does not say it (an interval of 0, an ended window, a
+    // sleep until woken).
     bool isTicking() const { return m_timer.isActive(); }
 
     void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
@@ -41,7 +44,8 @@ public:
     void sleepFor(std::chrono::milliseconds span);
     // Ends a sleep: the next tick comes one interval from now.
     void wake();
-    // What the running countdown was started with, in ms.
+    // What the running countdown was started with, in ms: the interval, or
+    // the span of a sleep; the timer's own state, as QTimer::interval tells.
     int currentWait() const { return m_timer.interval(); }
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/Fom.h"
 #include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
 #include "support/GameFolder.h"
 #include "support/RecordingMci.h"
 #include "support/SequenceRandom.h"
@@ -151,13 +152,8 @@ TEST_F(App, AMissingPictureStopsStartUpNamingItAfterThePicturesBefore) {
     Game game;
     game.folder.removeData("05.bmp");
     Fom& w = game.window();
-    try {
-        w.Form_Load();
-        FAIL() << "start-up went on without 05.bmp";
-    } catch (const RuntimeError& error) {
-        EXPECT_TRUE(error.message().contains(game.folder.dataFolder() + "/05.bmp"))
-            << error.message().toStdString();
-    }
+    const QString error = errorOf([&] { w.Form_Load(); });
+    EXPECT_TRUE(error.contains(game.folder.dataFolder() + "/05.bmp")) << error.toStdString();
     for (std::int16_t i = 0; i <= 4; ++i)
         EXPECT_FALSE(w.E(i).picture().isNull()) << i;
     for (std::int16_t i = 5; i <= 9; ++i)

@@ -57,9 +57,7 @@ CheckRun runCheckOn(const QByteArray& folder) {
 
 void makePlayable(const GameFolder& game) {
     game.writeScript("opn.dat", {"夜だった。", "*追う", "*待つ", ">ive"});
-    QFile tune(QDir(game.dataFolder()).filePath("bgm.mid"));
-    ASSERT_TRUE(tune.open(QIODevice::WriteOnly));
-    tune.write(FakeMidiFiles::heldNote(480));
+    game.writeData("bgm.mid", FakeMidiFiles::heldNote(480));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "check/Finding.h"
+#include "PrintedFinding.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ using namespace hanashi;
 TEST(Finding, LongTextWrapsAtSpacesAndNeverInsideItsPlace) {
     const Finding f{Finding::Severity::Note, "お話 1/dat/opn.dat", 4,
                     "one two three four five six seven", 2};
-    EXPECT_EQ(f.toText(), "お話 1/dat/opn.dat:4:2: note: one two three four five six seven");
+    EXPECT_EQ(printed(f), "お話 1/dat/opn.dat:4:2: note: one two three four five six seven");
     // The place counts two columns for each wide character.
     EXPECT_EQ(f.toWrappedText(40), "お話 1/dat/opn.dat:4:2: note: one two\n"
                                    "    three four five six seven\n");

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "check/GameCheck.h"
+#include "PrintedFinding.h"
 #include "support/FakeMidiFiles.h"
 #include "support/GameFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,6 +16,12 @@ namespace {
 
 using Severity = Finding::Severity;
 
+// The findings that stop the game or keep the ending out of reach.
+long errorsIn(const std::vector<Finding>& findings) {
+    return std::count_if(findings.begin(), findings.end(),
+                         [](const Finding& f) { return f.severity == Severity::Error; });
+}
+
 // A game folder with nothing to complain about: one question before the
 // branch line, an ending, the ten pictures and a playable tune.
 class GameCheck : public ::testing::Test {
@@ -21,13 +29,7 @@ protected:
     GameCheck() {
         game.writeScript("opn.dat", {"夜だった。", "*追う", "*待つ", ">ive"});
         game.writeScript("end.dat", {"朝が来た。"});
-        writeData("bgm.mid", FakeMidiFiles::heldNote(480));
-    }
-
-    void writeData(const QString& name, const QByteArray& bytes) const {
-        QFile file(QDir(game.dataFolder()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        game.writeData("bgm.mid", FakeMidiFiles::heldNote(480));
     }
 
     std::vector<Finding> check() const { return checkGameFolder(game.programFolder(), "game"); }
@@ -37,7 +39,7 @@ protected:
         QStringList out;
         for (const Finding& f : check()) {
             if (f.severity == severity)
-                out << f.toText();
+                out << printed(f);
         }
         return out;
     }
@@ -49,7 +51,7 @@ protected:
 
 TEST_F(GameCheck, AGoodFolderHasOnlyTheNotesOnTheEnding) {
     const std::vector<Finding> findings = check();
-    EXPECT_FALSE(hasErrors(findings));
+    EXPECT_EQ(errorsIn(findings), 0);
     ASSERT_EQ(findings.size(), 2u);
     for (const Finding& f : findings) {
         EXPECT_EQ(f.severity, Severity::Note);
@@ -80,7 +82,7 @@ TEST_F(GameCheck, MissingFilesThatStopTheGameAreErrors) {
     EXPECT_EQ(errors[0], "game/dat/end.dat: error: missing: the branch line game/dat/opn.dat:3 "
                          "opens it with 500 points or more, and the game stops with an error "
                          "there");
-    EXPECT_TRUE(hasErrors(check()));
+    EXPECT_EQ(errorsIn(check()), 2);
 
     // Wrong case is the likeliest cause on Linux.
     QFile::rename(QDir(game.dataFolder()).filePath("04.bmp"),
@@ -92,8 +94,8 @@ TEST_F(GameCheck, MissingFilesThatStopTheGameAreErrors) {
 }
 
 TEST_F(GameCheck, PicturesTheGameCannotLoadAreErrors) {
-    writeData("02.bmp", "not a picture");
-    writeData("07.bmp", QByteArray("BM") + QByteArray(60, '\0')); // a header and nothing
+    game.writeData("02.bmp", "not a picture");
+    game.writeData("07.bmp", QByteArray("BM") + QByteArray(60, '\0')); // a header and nothing
     game.removeData("09.bmp");
     QDir(game.dataFolder()).mkdir("09.bmp");
     const QStringList errors = texts(Severity::Error);
@@ -120,7 +122,7 @@ TEST_F(GameCheck, NamesEveryFileThatIsNoPlainFile) {
     }
     QStringList all;
     for (const Finding& f : check())
-        all << f.toText();
+        all << printed(f);
     EXPECT_EQ(all, QStringList({"game/dat/opn.dat: error: is a named pipe, not a file",
                                 "game/dat/end.dat: error: is a character device, not a file",
                                 "game/dat/03.bmp: error: is a named pipe, not a file",
@@ -145,9 +147,9 @@ TEST_F(GameCheck, ATuneThatCannotPlayIsAWarning) {
     for (const Case& c : cases) {
         game.removeData("bgm.mid");
         if (!c.bytes.isEmpty())
-            writeData("bgm.mid", c.bytes);
+            game.writeData("bgm.mid", c.bytes);
         const std::vector<Finding> findings = check();
-        EXPECT_FALSE(hasErrors(findings)) << c.says;
+        EXPECT_EQ(errorsIn(findings), 0) << c.says;
         const QStringList warnings = texts(Severity::Warning);
         ASSERT_EQ(warnings.size(), 1) << c.says;
         EXPECT_TRUE(warnings[0].contains(c.says)) << warnings[0].toStdString();
@@ -215,11 +217,11 @@ TEST_F(GameCheck, AFolderWithoutDatIsAnError) {
     QDir(game.programFolder()).rename("dat", "Dat");
     const std::vector<Finding> findings = check();
     ASSERT_EQ(findings.size(), 1u);
-    EXPECT_EQ(findings[0].toText(),
+    EXPECT_EQ(printed(findings[0]),
               "game/dat: error: missing folder: the game reads its scripts, pictures and tune "
               "from dat/ in its folder (there is \"Dat\", but folder names are case-sensitive)");
     // The data folder named instead of the game's.
-    EXPECT_EQ(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0].toText(),
+    EXPECT_EQ(printed(checkGameFolder(game.programFolder() + "/Dat", "game/dat/")[0]),
               "game/dat/dat: error: missing folder: the game reads its scripts, pictures and "
               "tune from dat/ in its folder; game/dat is itself a data folder: name the game "
               "folder that holds it, game");
@@ -230,7 +232,7 @@ TEST(BundledStory, PassesTheCheckWithoutWarnings) {
     QStringList shown;
     for (const Finding& f : findings) {
         if (f.severity != Finding::Severity::Note)
-            shown << f.toText();
+            shown << printed(f);
     }
     EXPECT_TRUE(shown.isEmpty()) << shown.join('\n').toStdString();
     // The opening asks five questions before its branch line.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "check/ScriptWalk.h"
+#include "PrintedFinding.h"
+#include "platform/LineReader.h"
+#include "support/TestFiles.h"
 
-#include <QStringEncoder>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -11,13 +13,15 @@ namespace {
 
 using Severity = Finding::Severity;
 
-// The lines in code page 932 with CR LF, as the game's scripts are saved.
-QByteArray cp932(const QStringList& lines) {
-    QStringEncoder encode("Shift_JIS");
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += QByteArray(encode(line)) + "\r\n";
-    return bytes;
+// The walk of a script that holds these bytes.
+ScriptWalk walkedBytes(const QByteArray& bytes) {
+    LineReader reader(bytes);
+    return walkScript(reader, "dat/opn.dat");
+}
+
+// The walk of a script of these lines, saved as the game's scripts are.
+ScriptWalk walked(const QStringList& lines) {
+    return walkedBytes(TestFiles::script(lines));
 }
 
 struct Expected {
@@ -34,7 +38,7 @@ void expectFindings(const ScriptWalk& walk, const std::vector<Expected>& expecte
         EXPECT_EQ(f.severity, expected[i].severity) << what.toStdString();
         EXPECT_EQ(f.line, expected[i].line) << what.toStdString();
         EXPECT_TRUE(f.message.contains(QString::fromUtf8(expected[i].says)))
-            << what.toStdString() << ": " << f.toText().toStdString();
+            << what.toStdString() << ": " << printed(f).toStdString();
         EXPECT_EQ(f.file, "dat/opn.dat");
     }
 }
@@ -92,13 +96,13 @@ TEST(ScriptWalk, FindsEachLineProblemAtItsLine) {
         {{">ivory", "a > b", "x >en route", "≫ive", ">ive"}, {}},
     };
     for (const Case& c : cases)
-        expectFindings(walkScript(cp932(c.lines), "dat/opn.dat"), c.findings, c.lines.join('|'));
+        expectFindings(walked(c.lines), c.findings, c.lines.join('|'));
 }
 
 TEST(ScriptWalk, NamesTheColumnOfANearMiss) {
-    const ScriptWalk walk = walkScript(cp932({"夜の＞ive"}), "dat/opn.dat");
+    const ScriptWalk walk = walked({"夜の＞ive"});
     ASSERT_EQ(walk.findings.size(), 1u);
-    EXPECT_TRUE(walk.findings[0].toText().startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
+    EXPECT_TRUE(printed(walk.findings[0]).startsWith("dat/opn.dat:1:3: warning: \"＞ive\""));
 }
 
 // A row of the story text holds 20.5 full-width characters on 1280x1024,
@@ -125,10 +129,10 @@ TEST(ScriptWalk, WarnsOfLinesTooWideForTheStoryTextAndNamesTheScreens) {
          "characters wide and, once chosen, wraps"},
     };
     for (const Case& c : cases) {
-        const ScriptWalk walk = walkScript(cp932(c.lines), "dat/opn.dat");
+        const ScriptWalk walk = walked(c.lines);
         QStringList all;
         for (const Finding& f : walk.findings)
-            all << f.toText();
+            all << printed(f);
         if (!*c.says) {
             EXPECT_TRUE(all.isEmpty()) << all.join('\n').toStdString();
             continue;
@@ -137,9 +141,9 @@ TEST(ScriptWalk, WarnsOfLinesTooWideForTheStoryTextAndNamesTheScreens) {
         EXPECT_TRUE(all[0].contains(QString::fromUtf8(c.says))) << all[0].toStdString();
     }
     // Past twenty, the rest are counted.
-    const ScriptWalk many = walkScript(cp932(QStringList(25, kana.left(21))), "dat/opn.dat");
+    const ScriptWalk many = walked(QStringList(25, kana.left(21)));
     ASSERT_EQ(many.findings.size(), 21u);
-    EXPECT_EQ(many.findings.back().toText(),
+    EXPECT_EQ(printed(many.findings.back()),
               "dat/opn.dat:25: warning: 5 more lines up to this one are too wide for the story "
               "text on one of the screens named above");
 }
@@ -164,7 +168,7 @@ TEST(ScriptWalk, ReadsTheWayTheGameDoes) {
         {{"＊全角", "b", ">IVE", ">End", "＞ive"}, std::nullopt, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        const ScriptWalk walk = walkScript(cp932(c.lines), "dat/opn.dat");
+        const ScriptWalk walk = walked(c.lines);
         const std::string what = c.lines.join('|').toStdString();
         EXPECT_EQ(walk.lineCount, c.lines.size()) << what;
         EXPECT_EQ(walk.exitKind, c.exit) << what;
@@ -179,7 +183,7 @@ TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
     // the middle one after the branch line: never read, still reported.
     const QByteArray bytes("ok\r\nA\x81\x20"
                            "B\r\n>ive\r\n\x85\x40\r\nC\x82");
-    ScriptWalk walk = walkScript(bytes, "dat/opn.dat");
+    ScriptWalk walk = walkedBytes(bytes);
     std::erase_if(walk.findings,
                   [](const Finding& f) { return !f.message.contains("not valid code page 932"); });
     ASSERT_EQ(walk.findings.size(), 3u);
@@ -192,21 +196,20 @@ TEST(ScriptWalk, ReportsBytesThatAreNotCodePage932) {
         EXPECT_EQ(f.severity, Severity::Warning);
         EXPECT_EQ(std::tuple(f.line, f.column),
                   std::tuple(std::get<0>(where[i]), std::get<1>(where[i])));
-        EXPECT_TRUE(f.message.contains(std::get<2>(where[i]))) << f.toText().toStdString();
+        EXPECT_TRUE(f.message.contains(std::get<2>(where[i]))) << printed(f).toStdString();
     }
-    EXPECT_TRUE(walk.findings[1].toText().startsWith("dat/opn.dat:4:1: warning: "));
+    EXPECT_TRUE(printed(walk.findings[1]).startsWith("dat/opn.dat:4:1: warning: "));
 
     // A script saved as UTF-8 without its mark: one finding, not one a line.
     const QByteArray utf8 = QStringLiteral("夏の夜\r\n祭り\r\nend\r\n").toUtf8();
-    walk = walkScript(utf8, "dat/opn.dat");
+    walk = walkedBytes(utf8);
     expectFindings(walk, {{Severity::Warning, 1, "2 of the 3 lines"}}, "utf-8");
     EXPECT_TRUE(walk.findings[0].message.contains("looks like UTF-8"));
     // With the mark the game reads it as UTF-8.
-    walk = walkScript("\xEF\xBB\xBF" + utf8, "dat/opn.dat");
+    walk = walkedBytes("\xEF\xBB\xBF" + utf8);
     EXPECT_TRUE(walk.findings.empty());
-    walk = walkScript("\xEF\xBB\xBF"
-                      "\xE3\x81\x82\xff\r\n",
-                      "dat/opn.dat");
+    walk = walkedBytes("\xEF\xBB\xBF"
+                       "\xE3\x81\x82\xff\r\n");
     expectFindings(walk, {{Severity::Warning, 1, "not valid UTF-8"}}, "bad utf-8");
     EXPECT_EQ(walk.findings[0].column, 2);
     EXPECT_TRUE(walk.findings[0].message.contains("0xff"));

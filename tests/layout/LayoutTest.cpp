@@ -47,7 +47,6 @@ public:
     int screenHeightTwips = Screen768;
     int startStoryCalls = 0;
     int barChanges = 0;
-    LayoutState state;
     std::function<void()> onStartStory;
 
     CommandButton HelpCom{*this, QStringLiteral("Help")};
@@ -71,7 +70,7 @@ protected:
         hanashi::layOutWindow(LayoutControls{*this, LBl, QstLbl, QstPic, QstShp, ScrLBl, EndCom,
                                              HelpCom, LBlHscl, QstHscl, LBlHsclLBl, QstHsclLBl,
                                              KazariPic, ShpKazari},
-                              state, screenHeightTwips, [this] {
+                              screenHeightTwips, [this] {
                                   ++startStoryCalls;
                                   if (onStartStory)
                                       onStartStory();
@@ -187,12 +186,11 @@ TEST(Layout, NeighboursMeetWithoutGapOrOverlapAtAnySize) {
 TEST(Layout, FontSizesFollowTheScreenHeightOnly) {
     struct Case {
         int screenPixels;
-        std::int16_t unit;
-        double story, answer, score, caption;
+        double unit, answer, score, caption; // the story is set in the font unit
     } cases[] = {
-        {600, 12, 12, 18, 2, 8},
-        {768, 15, 15, 22.5, 3, 10},
-        {1080, 24, 24, 36, 4, 16},
+        {600, 12, 18, 2, 8},
+        {768, 15, 22.5, 3, 10},
+        {1080, 24, 36, 4, 16},
     };
     for (const Case& c : cases) {
         for (QSize size : {QSize(800, 600), QSize(1600, 600)}) {
@@ -200,12 +198,11 @@ TEST(Layout, FontSizesFollowTheScreenHeightOnly) {
             LayoutWindow w(size);
             w.screenHeightTwips = c.screenPixels * 15;
             w.show();
-            EXPECT_EQ(w.state.FontUnit, c.unit);
             const auto font = [](const Label& l, double points) {
                 EXPECT_DOUBLE_EQ(l.fontSize(), points);
                 EXPECT_DOUBLE_EQ(l.widget()->font().pointSizeF(), points);
             };
-            font(w.LBl, c.story);
+            font(w.LBl, c.unit);
             font(w.QstLbl(0), c.answer);
             font(w.QstLbl(1), c.answer);
             font(w.ScrLBl, c.score);
@@ -251,47 +248,66 @@ TEST(Layout, TheStoryLabelHoldsOnOneRowWhatItsRuleAllows) {
     }
 }
 
-TEST(Layout, ColoursCaptionsAndStyles) {
+// What the window shows, part by part: each text in its colour on its
+// ground, the countdown's outline, and black wherever nothing is drawn.
+TEST(Layout, EachPartShowsInItsColours) {
+    const QRgb black = qRgb(0, 0, 0), pink = qRgb(255, 200, 255), cyan = qRgb(0, 255, 255),
+               blue = qRgb(100, 100, 255), magenta = qRgb(255, 0, 255);
     LayoutWindow w(QSize(800, 600));
     w.show();
-    EXPECT_EQ(w.backColor(), RGB(0, 0, 0));
-    EXPECT_EQ(w.LBl.foreColor(), RGB(255, 200, 255));
-    EXPECT_EQ(w.LBl.borderStyle(), 0);
-    for (std::int16_t i = 0; i <= 1; ++i) {
-        EXPECT_EQ(w.QstLbl(i).foreColor(), RGB(0, 0, 0));
-        EXPECT_EQ(w.QstLbl(i).backColor(), RGB(0, 255, 255));
-        EXPECT_EQ(w.QstLbl(i).backStyle(), Label::Opaque);
-        EXPECT_EQ(w.QstLbl(i).borderStyle(), 0);
-    }
-    EXPECT_EQ(w.QstPic.backColor(), RGB(0, 0, 0));
-    EXPECT_EQ(w.QstPic.borderStyle(), 0);
-    EXPECT_EQ(w.QstPic.ScaleWidth(), 50);
-    EXPECT_EQ(w.QstPic.ScaleHeight(), 1);
-    EXPECT_EQ(w.QstShp.borderColor(), RGB(255, 0, 255));
-    EXPECT_EQ(w.QstShp.borderStyle(), 1);
-    EXPECT_TRUE(w.QstShp.isVisible());
-    EXPECT_EQ(w.ScrLBl.foreColor(), RGB(0, 255, 255));
-    EXPECT_EQ(w.ScrLBl.backStyle(), Label::Transparent);
-    EXPECT_EQ(w.ScrLBl.caption(), "");
-    EXPECT_EQ(w.EndCom.backColor(), RGB(100, 100, 255));
-    EXPECT_EQ(w.EndCom.caption(), "End");
-    EXPECT_EQ(w.HelpCom.backColor(), RGB(100, 100, 255));
-    EXPECT_EQ(w.HelpCom.caption(), "Help");
-    EXPECT_EQ(w.LBlHsclLBl.caption(), "テキスト早さ >");
-    EXPECT_EQ(w.QstHsclLBl.caption(), "質問レベル >");
-    EXPECT_EQ(w.LBlHsclLBl.foreColor(), RGB(100, 100, 255));
-    EXPECT_EQ(w.QstHsclLBl.foreColor(), RGB(100, 100, 255));
-    EXPECT_EQ(w.KazariPic.backColor(), RGB(0, 0, 0));
-    EXPECT_EQ(w.KazariPic.borderStyle(), 0);
-    EXPECT_EQ(w.KazariPic.scaleSpace().mode(), ScaleMode::Pixels);
-    EXPECT_EQ(w.state.HsclLabelWidth, 1);
-
-    // What the window really shows: black around, the answers' cyan, the
-    // decoration area black.
+    // Text in the labels and the countdown half run, as in play.
+    w.LBl.setCaption(QStringLiteral("夏祭りの夜だった。"));
+    w.QstLbl(0).setCaption(QStringLiteral("流す"));
+    w.QstLbl(1).setCaption(QStringLiteral("流さない"));
+    w.QstShp.Move(0, 0, 25, 1);
     const QImage shown = w.grab().toImage();
-    EXPECT_EQ(shown.pixel(5, 5), qRgb(0, 0, 0));
-    EXPECT_EQ(shown.pixel(778, 78), qRgb(0, 255, 255)); // bottom-right corner of QstLbl(1)
-    EXPECT_EQ(shown.pixel(385, 175), qRgb(0, 0, 0));
+
+    // Whether a pixel of the control is the colour, or near it: text is
+    // blended into its ground at its edges.
+    const auto shows = [&](const Control& control, QRgb colour) {
+        const QRect r = control.pixelRect();
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QRgb p = shown.pixel(x, y);
+                if (std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
+                        std::abs(qBlue(p) - qBlue(colour)) <=
+                    24)
+                    return true;
+            }
+        return false;
+    };
+    const struct {
+        const char* name;
+        const Control& control;
+        QRgb ground, ink;
+    } texts[] = {
+        {"LBl", w.LBl, black, pink},
+        {"QstLbl(0)", w.QstLbl(0), cyan, black},
+        {"QstLbl(1)", w.QstLbl(1), cyan, black},
+        {"LBlHsclLBl", w.LBlHsclLBl, black, blue},
+        {"QstHsclLBl", w.QstHsclLBl, black, blue},
+    };
+    for (const auto& text : texts) {
+        EXPECT_TRUE(shows(text.control, text.ground)) << text.name;
+        EXPECT_TRUE(shows(text.control, text.ink)) << text.name;
+    }
+    // The score bar, with no stars yet, lets the window's black through.
+    EXPECT_FALSE(shows(w.ScrLBl, cyan));
+    // The countdown runs in 50 steps across its area: a magenta outline
+    // over the first half, black beyond.
+    const QRect area = w.QstPic.pixelRect();
+    const int middle = area.center().y();
+    EXPECT_EQ(shown.pixel(area.left(), middle), magenta);
+    EXPECT_EQ(shown.pixel(area.left() + area.width() / 2 - 1, middle), magenta);
+    EXPECT_EQ(shown.pixel(area.left() + area.width() / 2 + 2, middle), black);
+    // The bars' captions are one unit wide.
+    EXPECT_DOUBLE_EQ(w.LBlHsclLBl.width(), 1);
+    EXPECT_DOUBLE_EQ(w.QstHsclLBl.width(), 1);
+
+    // Black around, the answers' cyan, the decoration area black.
+    EXPECT_EQ(shown.pixel(5, 5), black);
+    EXPECT_EQ(shown.pixel(778, 78), cyan); // bottom-right corner of QstLbl(1)
+    EXPECT_EQ(shown.pixel(385, 175), black);
     EXPECT_EQ(w.EndCom.widget()->palette().color(QPalette::Button), QColor(100, 100, 255));
     EXPECT_EQ(w.LBl.widget()->palette().color(QPalette::WindowText), QColor(255, 200, 255));
 }

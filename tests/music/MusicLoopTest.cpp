@@ -4,9 +4,9 @@
 #include "platform/MidiTune.h"
 #include "support/FakeMidiFiles.h"
 #include "support/NullSinkServer.h"
+#include "support/TestFiles.h"
 #include "support/WatchedFluidEngine.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -20,14 +20,6 @@ constexpr int rate = FluidMidiDevice::sampleRate;
 constexpr int tickFrames = rate / 100; // the watchdog runs every 10 ms
 constexpr int windowFrames = rate / 1000;
 constexpr float silence = 1e-3F; // about -60 dBFS
-
-QString writeTune(const QTemporaryDir& dir, const QByteArray& bytes) {
-    const QString path = dir.filePath(QStringLiteral("bgm.mid"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
 
 // The game's music on real FluidSynth, rendered offline: the watchdog is
 // called between blocks of 10 ms as the timer would call it, and again
@@ -187,7 +179,7 @@ TEST(MusicLoop, EachLoopStartsWhereTheFileSaysThePieceEnds) {
         ASSERT_NE(reading.tune, nullptr) << reading.refusal.toStdString();
         const std::int64_t length = (reading.tune->lengthMicroseconds() * rate + 500000) / 1000000;
         QTemporaryDir dir;
-        OfflineGame game(writeTune(dir, tune.file));
+        OfflineGame game(TestFiles::write(dir.path(), QStringLiteral("bgm.mid"), tune.file));
         ASSERT_NE(game.device(), nullptr);
         const int ticks = static_cast<int>((length * tune.loops + rate / 2) / tickFrames);
         const std::vector<float> left = game.run(ticks);
@@ -216,7 +208,9 @@ TEST(MusicLoop, TheBundledTuneLoopsWithoutAnAudibleGap) {
 // while nothing does, however short the piece.
 TEST(MusicLoop, APieceOfOneTickPlaysForEver) {
     QTemporaryDir dir;
-    OfflineGame game(writeTune(dir, oneTrack(QByteArray::fromHex("00c073 00903c64 01803c00"), 0)));
+    OfflineGame game(
+        TestFiles::write(dir.path(), QStringLiteral("bgm.mid"),
+                         oneTrack(QByteArray::fromHex("00c073 00903c64 01803c00"), 0)));
     ASSERT_NE(game.device(), nullptr);
     const std::vector<float> left = game.run(10 * 100);
     EXPECT_LE(longestSilence(left), 10);
@@ -231,7 +225,8 @@ TEST(MusicLoopLive, TheLoopsPeriodStaysTrueOnANullSink) {
     ASSERT_TRUE(server.ready()) << "pulseaudio did not start";
     QTemporaryDir dir;
     // A wood block on the first beat of a half-second piece.
-    const QString path = writeTune(dir, oneTrack(marker(), 480));
+    const QString path =
+        TestFiles::write(dir.path(), QStringLiteral("bgm.mid"), oneTrack(marker(), 480));
     FluidMidiEngine::Options options;
     options.drivers = {"pulseaudio"};
     MciInterpreter mci(std::make_unique<FluidMidiEngine>(options));

@@ -6,6 +6,7 @@
 #include "support/FakeMidiFiles.h"
 #include "support/FluidCalls.h"
 #include "support/OwnProcess.h"
+#include "support/TestFiles.h"
 #include "support/WatchedFluidEngine.h"
 
 #include <QDir>
@@ -96,28 +97,21 @@ FluidMidiDevice::Setup offlineSetup(const QStringList& soundFonts = {timGM6mb}) 
     return setup;
 }
 
-QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
 TEST(FluidMidiEngine, RefusesFilesItCannotPlay) {
     QTemporaryDir dir;
     const QByteArray tune = bundledTune();
     // Larger than any tune is read: never read at all.
-    const QString huge = write(dir, QStringLiteral("huge.mid"), tune);
+    const QString huge = TestFiles::write(dir.path(), QStringLiteral("huge.mid"), tune);
     QFile(huge).resize(MidiTune::MaxFileBytes + 1);
     const QString paths[] = {
         dir.filePath(QStringLiteral("missing.mid")),
         dir.path(),
-        write(dir, QStringLiteral("empty.mid"), QByteArray()),
-        write(dir, QStringLiteral("text.mid"), "hello"),
+        TestFiles::write(dir.path(), QStringLiteral("empty.mid"), QByteArray()),
+        TestFiles::write(dir.path(), QStringLiteral("text.mid"), "hello"),
         // FluidSynth's own player takes this one and then fails while
         // playing it.
-        write(dir, QStringLiteral("truncated.mid"), tune.left(tune.size() * 2 / 3)),
+        TestFiles::write(dir.path(), QStringLiteral("truncated.mid"),
+                         tune.left(tune.size() * 2 / 3)),
         huge,
     };
     FluidMidiEngine engine(offline());
@@ -130,7 +124,7 @@ TEST(FluidMidiEngine, RefusesFilesItCannotPlay) {
 // The SoundFont in use is the one the device holds open as long as it lives.
 TEST(FluidMidiEngine, TakesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     QTemporaryDir dir;
-    const QString tune = write(dir, QStringLiteral("bgm.mid"), bundledTune());
+    const QString tune = TestFiles::write(dir.path(), QStringLiteral("bgm.mid"), bundledTune());
     FluidMidiEngine engine(offline());
 
     auto device = openFluid(engine, tune);
@@ -140,7 +134,8 @@ TEST(FluidMidiEngine, TakesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     EXPECT_FALSE(OwnProcess::holdsOpen(timGM6mb));
 
     // A broken SoundFont sorts first and is passed over for the good one.
-    const QString broken = write(dir, QStringLiteral("a-broken.sf2"), "not a soundfont");
+    const QString broken =
+        TestFiles::write(dir.path(), QStringLiteral("a-broken.sf2"), "not a soundfont");
     const QString own = dir.filePath(QStringLiteral("b-own.SF2"));
     ASSERT_TRUE(QFile::copy(timGM6mb, own));
     EXPECT_EQ(engine.soundFontsFor(tune).mid(0, 3), QStringList({broken, own, timGM6mb}));
@@ -205,8 +200,8 @@ TEST(FluidMidiDevice, InstrumentsAreReadBeforeTheFirstNoteAndNeverAgain) {
     const QByteArray whole = original.readAll();
 
     // Cut before: its samples are missing, so the next one plays.
-    const QString cutBefore =
-        write(dir, QStringLiteral("cut-before.sf2"), whole.left(whole.size() * 3 / 4));
+    const QString cutBefore = TestFiles::write(dir.path(), QStringLiteral("cut-before.sf2"),
+                                               whole.left(whole.size() * 3 / 4));
     auto device = FluidMidiDevice::create(tune, offlineSetup({cutBefore, timGM6mb}));
     ASSERT_NE(device, nullptr);
     EXPECT_FALSE(OwnProcess::holdsOpen(cutBefore));
@@ -214,7 +209,7 @@ TEST(FluidMidiDevice, InstrumentsAreReadBeforeTheFirstNoteAndNeverAgain) {
     device.reset();
 
     // Cut while playing: the copy in use is cut to its header.
-    const QString cutAfter = write(dir, QStringLiteral("cut-after.sf2"), whole);
+    const QString cutAfter = TestFiles::write(dir.path(), QStringLiteral("cut-after.sf2"), whole);
     device = FluidMidiDevice::create(tune, offlineSetup({cutAfter}));
     ASSERT_NE(device, nullptr);
     device->play();
@@ -440,7 +435,9 @@ TEST(FluidMidiDevice, ADeviceTearsDownInOrder) {
         auto device = FluidMidiDevice::create(tuneOf(FakeMidiFiles::heldNote(960)),
                                               withDriver ? pipe.setup(nullptr) : offlineSetup());
         ASSERT_NE(device, nullptr);
-        ASSERT_EQ(device->hasAudioOutput(), withDriver);
+        // With an output the output renders it; offline the caller does.
+        float left = 0, right = 0;
+        ASSERT_EQ(device->render(&left, &right, 1), withDriver ? 0 : 1);
         device->play();
         if (withDriver)
             EXPECT_TRUE(OwnProcess::waitUntil([&] { return pipe.drain() > 0; }));
@@ -477,7 +474,8 @@ TEST(FluidMidiDevice, ClosingDoesNotWaitForAStuckAudioThread) {
     const OwnProcess::Census before = OwnProcess::census();
     auto device = FluidMidiDevice::create(tuneOf(bundledTune()), pipe.setup(&workers));
     ASSERT_NE(device, nullptr);
-    ASSERT_TRUE(device->hasAudioOutput());
+    float left = 0, right = 0;
+    ASSERT_EQ(device->render(&left, &right, 1), 0); // an output renders it, not the caller
     device->play();
 
     // The driver's thread fills the pipe at once, then waits in the kernel

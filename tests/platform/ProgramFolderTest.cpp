@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ProgramFolder.h"
 #include "platform/PlainFile.h"
-#include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
 #include "support/OddFolders.h"
 
 #include <QDir>
@@ -121,12 +121,9 @@ TEST(ProgramFolder, OpensAndNamesAFolderWhateverBytesItsNameHolds) {
         EXPECT_EQ(PlainFile::open(folder->path() + "/dat/opn.dat").readAll(100), script) << what;
         // Messages name the folder readably, and the help page's URL opens the
         // same file for another program.
-        try {
-            PlainFile::open(folder->path() + "/dat/00.bmp");
-            ADD_FAILURE() << what;
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.message(), "File not found: " + c.shown + "/dat/00.bmp");
-        }
+        EXPECT_EQ(errorOf([&] { PlainFile::open(folder->path() + "/dat/00.bmp"); }),
+                  "File not found: " + c.shown + "/dat/00.bmp")
+            << what;
         const QByteArray url = fileUrl(folder->path() + "/最初.html").toEncoded();
         ASSERT_TRUE(url.startsWith("file:///")) << what;
         EXPECT_EQ(QByteArray::fromPercentEncoding(url.mid(7)), c.name + "/最初.html") << what;

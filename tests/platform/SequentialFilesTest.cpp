@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/SequentialFiles.h"
-#include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
 #include "support/OwnProcess.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,32 +17,9 @@
 
 using namespace hanashi;
 
-namespace {
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        ADD_FAILURE() << "cannot write " << path.toStdString();
-    return path;
-}
-
-// The message of the error that f throws, or empty when it throws none.
-template <typename F>
-QString errorOf(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.message();
-    }
-    return QString();
-}
-
-} // namespace
-
 TEST(SequentialFiles, ReadsLinesUntilTheEndUnderAFreeNumber) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "s.dat", "one\r\ntwo\r\n");
+    const QString path = TestFiles::write(dir.path(), "s.dat", "one\r\ntwo\r\n");
     SequentialFiles files;
     const std::int16_t n = files.freeFile();
     EXPECT_EQ(n, 1);
@@ -59,7 +37,7 @@ TEST(SequentialFiles, ReadsLinesUntilTheEndUnderAFreeNumber) {
 
 TEST(SequentialFiles, FreeNumberFillsTheFirstGap) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "s.dat", "x");
+    const QString path = TestFiles::write(dir.path(), "s.dat", "x");
     SequentialFiles files;
     files.open(1, path);
     files.open(2, path);
@@ -111,7 +89,7 @@ TEST(SequentialFiles, FailuresNameTheFileAndTheReason) {
 TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {
     QTemporaryDir dir;
     SequentialFiles files;
-    const QString locked = writeFile(dir, "locked.dat", "x");
+    const QString locked = TestFiles::write(dir.path(), "locked.dat", "x");
     QFile::setPermissions(locked, QFileDevice::Permissions());
     if (QFile(locked).open(QIODevice::ReadOnly)) {
         GTEST_SKIP() << "running with permission to read anything (root)";
@@ -126,7 +104,7 @@ TEST(SequentialFiles, AnUnreadableFileNamesTheFileAndTheReason) {
 
 TEST(SequentialFiles, NumbersMustBeOpenOnceAndBeforeUse) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "s.dat", "x");
+    const QString path = TestFiles::write(dir.path(), "s.dat", "x");
     SequentialFiles files;
     EXPECT_FALSE(errorOf([&] { files.eof(1); }).isEmpty());
     files.open(1, path);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "StoryFixture.h"
+#include "support/ErrorOf.h"
 
 using namespace hanashi;
 
@@ -112,12 +113,8 @@ TEST_F(Reader, RestartReopensTheOpeningAndKeepsTheScore) {
 }
 
 TEST_F(Reader, AMissingScriptIsARunTimeErrorNamingTheFile) {
-    try {
-        story().StartStory();
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_TRUE(e.message().contains(dir.filePath("opn.dat"))) << e.message().toStdString();
-    }
+    const QString error = errorOf([&] { story().StartStory(); });
+    EXPECT_TRUE(error.contains(dir.filePath("opn.dat"))) << error.toStdString();
     script("opn.dat", {">ive"});
     story().StartStory();
     state.Score = 600;
@@ -125,10 +122,7 @@ TEST_F(Reader, AMissingScriptIsARunTimeErrorNamingTheFile) {
 }
 
 TEST_F(Reader, ReadsScriptsSavedOnLinuxAndInUtf8) {
-    QFile file(dir.filePath("opn.dat"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\xEF\xBB\xBF\xE4\xB8\x80\n\xE4\xBA\x8C\n");
-    file.close();
+    TestFiles::write(dir.path(), "opn.dat", "\xEF\xBB\xBF\xE4\xB8\x80\n\xE4\xBA\x8C\n");
     story().StartStory();
     read();
     EXPECT_EQ(newest(), QString::fromUtf16(u"一"));

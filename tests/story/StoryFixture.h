@@ -2,19 +2,20 @@
 #pragma once
 
 #include "platform/SequentialFiles.h"
+#include "story/Rules.h"
 #include "story/Story.h"
 #include "support/OwnProcess.h"
 #include "support/SequenceRandom.h"
+#include "support/TestFiles.h"
 #include "support/TestForm.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
+#include <unistd.h>
+#include <vector>
 
 namespace hanashi {
 
@@ -30,28 +31,23 @@ protected:
         form.setScale(0, 0, 8, 6);
         QstPic.Move(4.2, 0.8, 3.6, 0.3);
         QstPic.setScale(0, 0, 50, 1);
-        LBlHscl.setMax(5000);
-        LBlHscl.setMin(100);
-        QstHscl.setMax(100);
-        QstHscl.setMin(1);
+        LBlHscl.setMax(SpeedBar.max);
+        LBlHscl.setMin(SpeedBar.min);
+        QstHscl.setMax(LevelBar.max);
+        QstHscl.setMin(LevelBar.min);
         LBlHscl.setChangeHandler([this] { story().LBlHscl_Change(); });
         LBlHscl.setScrollHandler([this] { story().LBlHscl_Scroll(); });
         QstHscl.setChangeHandler([this] { story().QstHscl_Change(); });
         QstHscl.setScrollHandler([this] { story().QstHscl_Scroll(); });
-        QstHscl.setValue(10);
-        LBlHscl.setValue(1500);
+        QstHscl.setValue(LevelBar.start);
+        LBlHscl.setValue(SpeedBar.start);
         dataDir = dir.path() + '/';
+        m_scriptFolder = QFileInfo(dir.path()).canonicalFilePath() + '/';
     }
 
     // Writes a script in code page 932 with CR LF line ends.
     void script(const char* name, const QStringList& lines) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        for (const QString& line : lines) {
-            QStringEncoder encoder("Shift_JIS");
-            file.write(encoder(line));
-            file.write("\r\n");
-        }
+        TestFiles::write(dir.path(), name, TestFiles::script(lines));
     }
 
     Story& story() {
@@ -71,15 +67,34 @@ protected:
     QString newest() const { return state.shownLines.back(); }
     bool inQuestion() const { return QstTim.isEnabled() && !LBlTim.isEnabled(); }
     // Scripts of the data folder that the process really holds open.
-    qsizetype scriptsHeldOpen() const {
-        const QString folder = QFileInfo(dir.path()).canonicalFilePath() + '/';
-        return OwnProcess::openFiles()
-            .filter(QRegularExpression('^' + QRegularExpression::escape(folder)))
-            .size();
+    QStringList scriptsOpen() const {
+        QStringList open;
+        for (const int descriptor : OwnProcess::descriptorsIn(dir.path()))
+            open << OwnProcess::target(descriptor);
+        return open;
     }
+    qsizetype scriptsHeldOpen() const { return scriptsOpen().size(); }
+    // The name of the one script held open; empty when there is none.
     QString openFileName() const {
-        return files.isOpen(state.ScriptFileNo) ? files.path(state.ScriptFileNo).section('/', -1)
-                                                : QString();
+        const QStringList open = scriptsOpen();
+        return open.size() == 1 ? open.front().section('/', -1) : open.join(QLatin1Char(' '));
+    }
+    // The name of the script held open if nothing of it has been read yet,
+    // as when a marker line or the end of a file has just opened it; empty
+    // otherwise. The reader reads only what it is asked for, so the kernel
+    // still has the new descriptor at offset 0.
+    QString scriptJustOpened() {
+        // A script mostly opens again under the descriptor the last one had,
+        // which is quicker to look at than every descriptor of the process.
+        QString path = OwnProcess::target(m_scriptDescriptor);
+        if (!path.startsWith(m_scriptFolder)) {
+            const std::vector<int> open = OwnProcess::descriptorsIn(dir.path());
+            if (open.size() != 1)
+                return QString();
+            m_scriptDescriptor = open.front();
+            path = OwnProcess::target(m_scriptDescriptor);
+        }
+        return lseek(m_scriptDescriptor, 0, SEEK_CUR) == 0 ? path.section('/', -1) : QString();
     }
 
     // Answers the question on screen: index 0 is the good answer.
@@ -103,6 +118,8 @@ protected:
 
 private:
     std::optional<Story> m_story;
+    QString m_scriptFolder;
+    int m_scriptDescriptor = -1;
 };
 
 } // namespace hanashi

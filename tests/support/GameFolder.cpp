@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "support/GameFolder.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QStringEncoder>
 #include <stdexcept>
 
 namespace hanashi {
@@ -37,15 +38,11 @@ void GameFolder::writePicture(const QString& fileName, QColor colour, QSize size
 }
 
 void GameFolder::writeScript(const QString& fileName, const QStringList& lines) const {
-    // ICU's Shift_JIS is the code page 932 mapping.
-    QStringEncoder encode("Shift_JIS");
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += QByteArray(encode(line)) + "\r\n";
-    const QString path = QDir(dataFolder()).filePath(fileName);
-    QFile file(path);
-    if (encode.hasError() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        fixtureError(QStringLiteral("cannot write ") + path);
+    writeData(fileName, TestFiles::script(lines));
+}
+
+void GameFolder::writeData(const QString& fileName, const QByteArray& bytes) const {
+    TestFiles::write(dataFolder(), fileName, bytes);
 }
 
 void GameFolder::removeData(const QString& fileName) const {

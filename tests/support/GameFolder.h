@@ -26,6 +26,7 @@ public:
     void writePicture(const QString& fileName, QColor colour, QSize size = QSize(8, 6)) const;
     // Writes dat/<fileName> as code page 932 lines ending in CR LF.
     void writeScript(const QString& fileName, const QStringList& lines) const;
+    void writeData(const QString& fileName, const QByteArray& bytes) const;
     void removeData(const QString& fileName) const;
 
     // The colour of numbered picture i as written here.

@@ -18,24 +18,51 @@ int threads() {
                                 .size());
 }
 
-QStringList openFiles() {
-    QStringList targets;
+namespace {
+
+// Every open descriptor.
+std::vector<int> descriptors() {
+    std::vector<int> found;
     DIR* const fds = opendir("/proc/self/fd");
     if (!fds)
-        return targets;
+        return found;
     while (const dirent* entry = readdir(fds)) {
         // Skips "." and "..", and the listing's own descriptor.
         const int fd = std::atoi(entry->d_name);
-        if (entry->d_name[0] == '.' || fd == dirfd(fds))
-            continue;
-        char target[4096];
-        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
-        const ssize_t length = readlink(link.c_str(), target, sizeof target);
-        if (length > 0)
-            targets.append(QFile::decodeName(QByteArray(target, length)));
+        if (entry->d_name[0] != '.' && fd != dirfd(fds))
+            found.push_back(fd);
     }
     closedir(fds);
+    return found;
+}
+
+} // namespace
+
+QString target(int descriptor) {
+    char target[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    return length > 0 ? QFile::decodeName(QByteArray(target, length)) : QString();
+}
+
+QStringList openFiles() {
+    QStringList targets;
+    for (const int fd : descriptors()) {
+        const QString path = target(fd);
+        if (!path.isEmpty())
+            targets.append(path);
+    }
     return targets;
+}
+
+std::vector<int> descriptorsIn(const QString& folder) {
+    const QString real = QFileInfo(folder).canonicalFilePath() + QLatin1Char('/');
+    std::vector<int> found;
+    for (const int fd : descriptors()) {
+        if (real.size() > 1 && target(fd).startsWith(real))
+            found.push_back(fd);
+    }
+    return found;
 }
 
 bool holdsOpen(const QString& path) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace hanashi {
 
@@ -19,6 +20,10 @@ int threads();
 QStringList openFiles();
 // Whether some descriptor leads to path (both resolved to the real file).
 bool holdsOpen(const QString& path);
+// The descriptors that lead into folder (resolved to the real one).
+std::vector<int> descriptorsIn(const QString& folder);
+// Where the descriptor leads, as openFiles() says it; empty if it is closed.
+QString target(int descriptor);
 
 // How many threads run and descriptors are open at one moment.
 struct Census {

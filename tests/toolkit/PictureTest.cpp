@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "toolkit/Picture.h"
-#include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,12 +15,7 @@ using namespace hanashi;
 namespace {
 
 QString errorLoading(const QString& path) {
-    try {
-        LoadPicture(path).image();
-    } catch (const RuntimeError& e) {
-        return e.message();
-    }
-    return QString();
+    return errorOf([&] { LoadPicture(path).image(); });
 }
 
 } // namespace
@@ -36,10 +32,8 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
 
     const QString png = dir.filePath("01.bmp");
     ASSERT_TRUE(image.save(png, "PNG"));
-    QFile garbage(dir.filePath("02.bmp"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("BM this is not a bitmap at all");
-    garbage.close();
+    const QString garbage =
+        TestFiles::write(dir.path(), "02.bmp", "BM this is not a bitmap at all");
 
     const QString missing = dir.filePath("05.bmp");
     EXPECT_EQ(errorLoading(missing), "File not found: " + missing);
@@ -49,14 +43,11 @@ TEST(LoadPicture, ReadsABitmapAndRejectsEverythingElseByName) {
     QFile whole(bmp);
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray bytes = whole.readAll();
-    QFile cut(dir.filePath("03.bmp"));
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(bytes.size() - 1));
-    cut.close();
-    const QString cutError = errorLoading(cut.fileName());
-    EXPECT_TRUE(cutError.contains(cut.fileName()) && cutError.contains("ends early"))
+    const QString cut = TestFiles::write(dir.path(), "03.bmp", bytes.left(bytes.size() - 1));
+    const QString cutError = errorLoading(cut);
+    EXPECT_TRUE(cutError.contains(cut) && cutError.contains("ends early"))
         << cutError.toStdString();
-    for (const QString& path : {png, garbage.fileName(), dir.path()}) {
+    for (const QString& path : {png, garbage, dir.path()}) {
         const QString error = errorLoading(path);
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
     }
@@ -96,11 +87,8 @@ TEST(LoadPicture, GivesQtsPictureWhicheverWayTheFileIsRead) {
     const QImage expected = image.convertToFormat(PictureFormat);
     EXPECT_EQ(LoadPicture(bottomUp).image(), expected);
     for (const auto& [name, content] : {std::pair{"01.bmp", topDown}, std::pair{"02.bmp", deep}}) {
-        QFile out(dir.filePath(name));
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(content);
-        out.close();
-        EXPECT_EQ(LoadPicture(out.fileName()).image(), expected) << name;
+        EXPECT_EQ(LoadPicture(TestFiles::write(dir.path(), name, content)).image(), expected)
+            << name;
     }
 }
 
@@ -122,12 +110,8 @@ TEST(LoadPicture, AHeaderClaimingAHugePictureIsRefusedWithoutOverflow) {
     };
     for (const auto& [width, height] : {std::pair{INT32_MAX, INT32_MAX},
                                         std::pair{INT32_MAX, INT32_MIN}, std::pair{65536, 65536}}) {
-        try {
-            decodeBitmap(bitmap(width, height, 32), "big.bmp");
-            ADD_FAILURE() << width << " x " << height << " was decoded";
-        } catch (const RuntimeError& e) {
-            EXPECT_TRUE(e.message().contains("larger than the game takes"))
-                << e.message().toStdString();
-        }
+        const QString error = errorOf([&] { decodeBitmap(bitmap(width, height, 32), "big.bmp"); });
+        EXPECT_TRUE(error.contains("larger than the game takes"))
+            << width << " x " << height << ": " << error.toStdString();
     }
 }
