@@ -188,15 +188,23 @@ std::optional<BitmapHeader> plainBitmapHeader(PlainFile& file) {
     return header;
 }
 
+QImage readWholeBitmap(PlainFile& file) {
+    file.seek(0);
+    return decodeBitmap(file.readAll(MaxPictureFileBytes), file.path());
+}
+
+QImage blankPicture(const BitmapHeader& header, const QString& path) {
+    QImage image(static_cast<int>(header.width), static_cast<int>(header.height), PictureFormat);
+    if (image.isNull())
+        throw RuntimeError(QStringLiteral("Invalid picture %1: out of memory").arg(path));
+    return image;
+}
+
 QImage readBitmap(PlainFile& file) {
     const std::optional<BitmapHeader> header = plainBitmapHeader(file);
-    if (!header) {
-        file.seek(0);
-        return decodeBitmap(file.readAll(MaxPictureFileBytes), file.path());
-    }
-    QImage image(static_cast<int>(header->width), static_cast<int>(header->height), PictureFormat);
-    if (image.isNull())
-        throw RuntimeError(QStringLiteral("Invalid picture %1: out of memory").arg(file.path()));
+    if (!header)
+        return readWholeBitmap(file);
+    QImage image = blankPicture(*header, file.path());
     readBitmapRows(file, *header, image.bits(), image.bytesPerLine());
     return image;
 }

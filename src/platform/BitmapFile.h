@@ -46,13 +46,16 @@ struct BitmapHeader {
 // The whole picture from a file opened at its start.
 QImage readBitmap(PlainFile& file);
 
-// The two steps of readBitmap for the common case, for a reader that takes
-// the rows in its own time: the header of a plain 24-bit bitmap that promises
-// no more than the file holds (null for any other file, which is then read
-// whole by decodeBitmap), and its rows, read into memory laid out as
-// PictureFormat with bytesPerLine to a row. Rows missing from the file are
-// the same RuntimeError as a file read whole that ends early.
+// The steps of readBitmap, for a reader that takes the rows of the common
+// case in its own time. plainBitmapHeader reads the header of a plain 24-bit
+// bitmap that promises no more than the file holds; for any other file it
+// gives null, and readWholeBitmap reads that file whole. blankPicture is the
+// picture the header describes, and readBitmapRows reads its rows into memory
+// laid out as PictureFormat with bytesPerLine to a row. Rows missing from the
+// file are the same RuntimeError as a file read whole that ends early.
 std::optional<BitmapHeader> plainBitmapHeader(PlainFile& file);
+QImage readWholeBitmap(PlainFile& file);
+QImage blankPicture(const BitmapHeader& header, const QString& path);
 void readBitmapRows(PlainFile& file, const BitmapHeader& header, uchar* bits,
                     qsizetype bytesPerLine);
 

@@ -30,17 +30,11 @@ const QImage& Picture::image() const {
 Picture LoadPicture(const QString& path) {
     auto file = std::make_shared<PlainFile>(PlainFile::open(path));
     const std::optional<BitmapHeader> header = plainBitmapHeader(*file);
-    if (!header) {
-        file->seek(0);
-        return readBitmap(*file);
-    }
+    if (!header)
+        return readWholeBitmap(*file);
     Picture picture;
     picture.m_rows = std::make_shared<Picture::Rows>();
-    QImage& image = picture.m_rows->image;
-    image =
-        QImage(static_cast<int>(header->width), static_cast<int>(header->height), PictureFormat);
-    if (image.isNull())
-        throw RuntimeError(QStringLiteral("Invalid picture %1: out of memory").arg(path));
+    QImage& image = picture.m_rows->image = blankPicture(*header, path);
     // The rows are written through this pointer only, and only the picture
     // holds the image, so the worker's writes never meet a copy of it.
     uchar* bits = image.bits();
