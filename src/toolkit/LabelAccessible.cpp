@@ -136,15 +136,15 @@ LogChange logChange(const QString& before, const QString& after) {
     const qsizetype lastBreak = std::max<qsizetype>(after.lastIndexOf(QLatin1Char('\n')), 0);
     const QStringView kept = QStringView(after).left(lastBreak);
     if (!QStringView(before).endsWith(kept))
-        return LogChange{0, before, 0, after};
-    return LogChange{0, before.left(before.size() - kept.size()), static_cast<int>(kept.size()),
+        return LogChange{before, 0, after};
+    return LogChange{before.left(before.size() - kept.size()), static_cast<int>(kept.size()),
                      after.mid(kept.size())};
 }
 
 void tellLogChange(QWidget& label, const QString& before, const QString& after) {
     const LogChange change = logChange(before, after);
     if (!change.removed.isEmpty()) {
-        QAccessibleTextRemoveEvent event(&label, change.removedAt, change.removed);
+        QAccessibleTextRemoveEvent event(&label, 0, change.removed);
         QAccessible::updateAccessibility(&event);
     }
     if (!change.inserted.isEmpty()) {

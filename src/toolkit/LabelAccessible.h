@@ -12,11 +12,9 @@ namespace hanashi {
 // label's interface is first asked for; calling it again changes nothing.
 void installLabelAccessibility();
 
-// How the text of a log changed: the text removed at the top, then the text
-// inserted at the end of what was kept. Offsets are in characters of the
-// text as it is when each step applies.
+// How the text of a log changed: the text removed at its start, then the
+// text inserted at the end of what was kept, at that offset in characters.
 struct LogChange {
-    int removedAt = 0;
     QString removed;
     int insertedAt = 0;
     QString inserted;

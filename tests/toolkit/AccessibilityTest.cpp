@@ -151,12 +151,12 @@ TEST(LogChange, TellsTheLineAddedAtTheEndAndWhatScrolledAwayAtTheTop) {
         LogChange change;
     };
     const Case cases[] = {
-        {"a line scrolls the oldest away", "\nA\nB", "\nB\nC", {0, "\nA", 2, "\nC"}},
-        {"the first line of an empty log", "\n\n\n", "\n\n\nA", {0, "\n", 2, "\nA"}},
-        {"the same line again", "\nA\nA", "\nA\nA", {0, "\nA", 2, "\nA"}},
-        {"an empty line", "\nA\nB", "\nB\n", {0, "\nA", 2, "\n"}},
-        {"a text that keeps nothing", "old", "\nnew", {0, "old", 0, "\nnew"}},
-        {"a first caption", "Label1", "", {0, "Label1", 0, ""}},
+        {"a line scrolls the oldest away", "\nA\nB", "\nB\nC", {"\nA", 2, "\nC"}},
+        {"the first line of an empty log", "\n\n\n", "\n\n\nA", {"\n", 2, "\nA"}},
+        {"the same line again", "\nA\nA", "\nA\nA", {"\nA", 2, "\nA"}},
+        {"an empty line", "\nA\nB", "\nB\n", {"\nA", 2, "\n"}},
+        {"a text that keeps nothing", "old", "\nnew", {"old", 0, "\nnew"}},
+        {"a first caption", "Label1", "", {"Label1", 0, ""}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(logChange(c.before, c.after), c.change) << c.what;
