@@ -4,6 +4,7 @@
 #include "check/NearMiss.h"
 #include "platform/Cp932.h"
 #include "platform/LineReader.h"
+#include "platform/Utf8.h"
 #include "story/Rules.h"
 #include "story/ScriptStep.h"
 #include "story/StoryLabel.h"
@@ -35,20 +36,19 @@ BadByte firstBadByte(QByteArrayView line, bool utf8) {
     int column = 1;
     for (qsizetype i = 0; i < line.size(); ++column) {
         const auto lead = static_cast<unsigned char>(line[i]);
-        qsizetype length = 1;
-        if (utf8 && lead >= 0x80)
-            length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        else if (!utf8 && isCp932LeadByte(lead))
-            length = 2;
-        const QByteArrayView character = line.sliced(i, std::min(length, line.size() - i));
-        bool bad = false;
-        if (utf8)
-            bad = lead >= 0x80 && QString::fromUtf8(character).toUtf8() != character;
-        else
-            decodeCp932(character, &bad);
-        if (bad)
+        qsizetype length = 0;
+        if (utf8) {
+            length = utf8CharacterAt(line, i);
+        } else {
+            length = std::min<qsizetype>(isCp932LeadByte(lead) ? 2 : 1, line.size() - i);
+            bool bad = false;
+            decodeCp932(line.sliced(i, length), &bad);
+            if (bad)
+                length = 0;
+        }
+        if (length == 0)
             return BadByte{column, lead};
-        i += character.size();
+        i += length;
     }
     return BadByte{};
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ProgramFolder.h"
 
+#include "platform/Utf8.h"
+
 #include <QFile>
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -217,28 +218,17 @@ bool ProgramFolder::holdsFolder(const QByteArray& child) const {
 
 QString shownFileName(QByteArrayView bytes) {
     QString shown;
-    const auto escape = [&shown](unsigned char byte) {
-        shown += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
-    };
     for (qsizetype i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x20 || lead == 0x7F) {
-            escape(lead);
+        const bool control = lead < 0x20 || lead == 0x7F;
+        const qsizetype length = control ? 0 : utf8CharacterAt(bytes, i);
+        if (length == 0) {
+            shown += QStringLiteral("\\x%1").arg(lead, 2, 16, QLatin1Char('0'));
             ++i;
             continue;
         }
-        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        // A sequence is valid exactly when it comes back from a round trip
-        // unchanged: an invalid one decodes to U+FFFD, whose bytes differ.
-        const QByteArrayView sequence = bytes.sliced(i, std::min(length, bytes.size() - i));
-        const QString decoded = QString::fromUtf8(sequence);
-        if (lead >= 0x80 && (lead < 0xC2 || lead > 0xF4 || decoded.toUtf8() != sequence)) {
-            escape(lead);
-            ++i;
-            continue;
-        }
-        shown += decoded;
-        i += sequence.size();
+        shown += QString::fromUtf8(bytes.sliced(i, length));
+        i += length;
     }
     return shown;
 }
