@@ -23,13 +23,13 @@ QString severityName(Finding::Severity severity) {
 
 namespace {
 
-QString head(const Finding& f) {
-    QString where = f.file;
-    if (f.line > 0)
-        where += QLatin1Char(':') + QString::number(f.line);
-    if (f.line > 0 && f.column > 0)
-        where += QLatin1Char(':') + QString::number(f.column);
-    return where + QStringLiteral(": ") + severityName(f.severity) + QLatin1Char(':');
+QString head(const Finding& finding) {
+    QString where = finding.file;
+    if (finding.line > 0)
+        where += QLatin1Char(':') + QString::number(finding.line);
+    if (finding.line > 0 && finding.column > 0)
+        where += QLatin1Char(':') + QString::number(finding.column);
+    return where + QStringLiteral(": ") + severityName(finding.severity) + QLatin1Char(':');
 }
 
 // Terminal columns, as wcwidth() counts them in a UTF-8 locale whatever the
