@@ -222,12 +222,11 @@ private:
         m_tune->m_events.push_back({tick, message, extra});
     }
 
-    bool addSysex(std::uint32_t tick, QByteArrayView bytes) {
+    void addSysex(std::uint32_t tick, QByteArrayView bytes) {
         const auto start = static_cast<std::uint32_t>(m_tune->m_sysexBytes.size());
         m_tune->m_sysexBytes.append(bytes);
         m_tune->m_sysexSpans.push_back({start, static_cast<std::uint32_t>(bytes.size())});
         add(tick, SysexStatus, static_cast<std::uint32_t>(m_tune->m_sysexSpans.size() - 1));
-        return true;
     }
 
     // An escape (F7) that continues no system exclusive message holds bytes
