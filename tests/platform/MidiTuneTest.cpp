@@ -2,16 +2,10 @@
 #include "platform/MidiTune.h"
 #include "support/FakeMidiFiles.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace hanashi {
 namespace {
-
-QByteArray bundledTune() {
-    QFile file(FakeMidiFiles::bundledTunePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray oneTrack(const char* events) {
     return FakeMidiFiles::header(0, 1) + FakeMidiFiles::track(QByteArray::fromHex(events));
@@ -43,7 +37,7 @@ QByteArray chord(int notes) {
 }
 
 TEST(MidiTune, PlaysWhatTheStandardReadsAndRefusesTheRestWithAReason) {
-    const QByteArray tune = bundledTune();
+    const QByteArray tune = FakeMidiFiles::bundledTune();
     ASSERT_FALSE(tune.isEmpty());
     const QByteArray note = FakeMidiFiles::heldNote(960); // a second at the default tempo
     const QByteArray endOnly = FakeMidiFiles::track(QByteArray::fromHex("00ff2f00"));

@@ -2,6 +2,7 @@
 #include "support/FakeMidiFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace hanashi {
@@ -53,6 +54,11 @@ QString FakeMidiFiles::bundledTunePath() {
         root = QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../.."));
     }
     return QDir::cleanPath(QDir(root).filePath(QStringLiteral("dat/bgm.mid")));
+}
+
+QByteArray FakeMidiFiles::bundledTune() {
+    QFile file(bundledTunePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace hanashi

@@ -21,6 +21,8 @@ public:
 
     // dat/bgm.mid of this source tree ($HANASHI_SOURCE_DIR overrides).
     static QString bundledTunePath();
+    // Its bytes; empty if it cannot be read.
+    static QByteArray bundledTune();
 };
 
 } // namespace hanashi
