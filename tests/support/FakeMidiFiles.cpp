@@ -14,6 +14,11 @@ void bigEndian(QByteArray& out, quint32 value, int bytes) {
         out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+void littleEndian(QByteArray& out, quint32 value) {
+    for (int i = 0; i < 4; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
 } // namespace
 
 QByteArray FakeMidiFiles::quantity(quint32 value) {
@@ -45,6 +50,18 @@ QByteArray FakeMidiFiles::heldNote(int ticks) {
     events += quantity(static_cast<quint32>(ticks)) + QByteArray::fromHex("803c00");
     events += QByteArray::fromHex("00ff2f00");
     return header(0, 1) + track(events);
+}
+
+QByteArray FakeMidiFiles::rmid(const QByteArray& standard) {
+    QByteArray info("LIST");
+    littleEndian(info, 3);
+    info += QByteArray("abc\0", 4);
+    QByteArray data("data");
+    littleEndian(data, static_cast<quint32>(standard.size()));
+    data += standard;
+    QByteArray out("RIFF");
+    littleEndian(out, static_cast<quint32>(4 + info.size() + data.size()));
+    return out + "RMID" + info + data;
 }
 
 QString FakeMidiFiles::bundledTunePath() {
