@@ -3,6 +3,7 @@
 #include "platform/MciInterpreter.h"
 #include "platform/MidiTune.h"
 #include "platform/Workers.h"
+#include "support/AlsaIntoAPipe.h"
 #include "support/FakeMidiFiles.h"
 #include "support/FluidCalls.h"
 #include "support/OwnProcess.h"
@@ -20,7 +21,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace hanashi {
@@ -387,36 +387,15 @@ bool threadWaitsToWriteIntoAPipe() {
     return false;
 }
 
-// FluidSynth's ALSA driver writing raw samples into a named pipe, through
-// ALSA's file plugin: an output thread without a sound card, which the test
-// paces or stops by how it reads the pipe.
-struct AlsaIntoAPipe {
-    QTemporaryDir dir;
-    std::string path = dir.filePath(QStringLiteral("out.raw")).toStdString();
-    int reader = -1;
-
-    AlsaIntoAPipe() {
-        if (mkfifo(path.c_str(), 0600) == 0)
-            reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    }
-    ~AlsaIntoAPipe() { close(reader); }
-
-    FluidMidiDevice::Setup setup(Workers* workers) const {
-        FluidMidiDevice::Setup setup = offlineSetup();
-        setup.outputs.names = {"alsa"};
-        setup.outputs.driverSettings = {{"audio.alsa.device", "file:FILE=" + path + ",FORMAT=raw"}};
-        setup.workers = workers;
-        return setup;
-    }
-    // Empties the pipe; the bytes read.
-    std::int64_t drain() const {
-        char sink[65536];
-        std::int64_t total = 0;
-        for (ssize_t got = 0; (got = read(reader, sink, sizeof sink)) > 0;)
-            total += got;
-        return total;
-    }
-};
+// Offline but for ALSA's output into the pipe, whose slow release finishes
+// on workers if given.
+FluidMidiDevice::Setup intoThePipe(const AlsaIntoAPipe& pipe, Workers* workers = nullptr) {
+    FluidMidiDevice::Setup setup = offlineSetup();
+    setup.outputs.names = {"alsa"};
+    setup.outputs.driverSettings = pipe.driverSettings();
+    setup.workers = workers;
+    return setup;
+}
 
 // Each output lets go of its thread before the synthesiser it renders is
 // deleted, as FluidSynth asks ("the audio driver should always be the last
@@ -429,7 +408,7 @@ TEST(FluidMidiDevice, ADeviceTearsDownInOrder) {
         ASSERT_GE(pipe.reader, 0);
         const OwnProcess::Census before = OwnProcess::census();
         auto device = FluidMidiDevice::create(tuneOf(FakeMidiFiles::heldNote(960)),
-                                              withDriver ? pipe.setup(nullptr) : offlineSetup());
+                                              withDriver ? intoThePipe(pipe) : offlineSetup());
         ASSERT_NE(device, nullptr);
         // With an output the output renders it; offline the caller does.
         float left = 0, right = 0;
@@ -469,7 +448,7 @@ TEST(FluidMidiDevice, ClosingDoesNotWaitForAStuckAudioThread) {
     Workers workers;
     const OwnProcess::Census before = OwnProcess::census();
     auto device =
-        FluidMidiDevice::create(tuneOf(FakeMidiFiles::bundledTune()), pipe.setup(&workers));
+        FluidMidiDevice::create(tuneOf(FakeMidiFiles::bundledTune()), intoThePipe(pipe, &workers));
     ASSERT_NE(device, nullptr);
     float left = 0, right = 0;
     ASSERT_EQ(device->render(&left, &right, 1), 0); // an output renders it, not the caller
