@@ -9,11 +9,9 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>

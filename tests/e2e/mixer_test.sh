@@ -10,14 +10,11 @@ source "$(dirname "$0")/lib.sh"
 e2e_setup "$@"
 
 # stream_properties: the property lines of the running game's sink input,
-# as `key = "value"`, once it plays; fails after 5 s without one.
+# as `key = "value"`, once it plays; fails after 15 s without one.
 STREAM=
 stream_properties() {
-    local deadline=$(($(now_ms) + 15000))
-    until (($(game_streams) == 1)); do
-        (($(now_ms) < deadline)) || bad "the game plays no music into the sound server" || return 1
-        sleep 0.05
-    done
+    wait_for 15000 eval '(($(game_streams) == 1))' ||
+        bad "the game plays no music into the sound server" || return 1
     STREAM=$(pactl list sink-inputs | awk -v pid="$GAME_PID" '
         /^Sink Input #/ { if (mine) exit; block = "" }
         /^\t\t[a-z0-9._-]+ = / { sub(/^\t\t/, ""); block = block $0 "\n" }

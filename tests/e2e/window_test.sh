@@ -83,11 +83,8 @@ case_end_does_not_wait_for_a_stalled_sound_server() {
     start_sound || bad "no sound server to stall" || return 1
     start_game "$dir"
     need_window Form1 || return 1
-    local deadline=$(($(now_ms) + 15000))
-    until (($(game_streams) == 1)); do
-        (($(now_ms) < deadline)) || bad "the game plays no music into the sound server" || return 1
-        sleep 0.05
-    done
+    wait_for 15000 eval '(($(game_streams) == 1))' ||
+        bad "the game plays no music into the sound server" || return 1
     kill -STOP "$SOUND_PID"
     end_with_end_button
     local result=$?

@@ -132,13 +132,6 @@ QByteArray oneTrack(const QByteArray& events, quint32 endDelta) {
     return FakeMidiFiles::header(0, 1) + track(events, endDelta);
 }
 
-QByteArray littleEndian(quint32 value) {
-    QByteArray out;
-    for (int i = 0; i < 4; ++i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return out;
-}
-
 // Every loop of a tune starts where the file says its piece ends, whatever
 // the tune holds: notes held to the end or dying early, a first tempo late in
 // the piece or several, tracks of different lengths, the RIFF wrapper, a
@@ -167,10 +160,7 @@ TEST(MusicLoop, EachLoopStartsWhereTheFileSaysThePieceEnds) {
          FakeMidiFiles::header(1, 2) + track(marker(), 480) +
              track(body("00903c64 8740803c00"), 240),
          4},
-        {"inside a RIFF RMID file",
-         "RIFF" + littleEndian(12 + dyingEarly.size()) + "RMIDdata" +
-             littleEndian(dyingEarly.size()) + dyingEarly,
-         4},
+        {"inside a RIFF RMID file", FakeMidiFiles::rmid(dyingEarly), 4},
         {"a tenth of a second", oneTrack(marker(), 96), 100},
     };
     for (const auto& tune : tunes) {

@@ -4,6 +4,7 @@
 #include "platform/MidiTune.h"
 #include "platform/PulseOutput.h"
 #include "platform/Workers.h"
+#include "support/AlsaIntoAPipe.h"
 #include "support/FakeMidiFiles.h"
 #include "support/FluidCalls.h"
 #include "support/NullSinkServer.h"
@@ -16,11 +17,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -78,34 +77,31 @@ TEST(FluidLive, WithoutAnAnsweringServerTheNextOutputPlays) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no-such-socket"));
     qputenv("PULSE_SERVER", ("unix:" + missing).toLocal8Bit());
-    const std::string written = dir.filePath(QStringLiteral("out.raw")).toStdString();
-    ASSERT_EQ(mkfifo(written.c_str(), 0600), 0);
-    const int reader = open(written.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
+    AlsaIntoAPipe pipe;
+    ASSERT_GE(pipe.reader, 0);
     // No server to wait for: the output gives up at once.
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(PulseOutput::connect(), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, PulseOutput::connectWait / 2);
     FluidMidiDevice::Setup setup = setupFor({"pulseaudio", "alsa"});
-    setup.outputs.driverSettings = {{"audio.alsa.device", "file:FILE=" + written + ",FORMAT=raw"}};
+    setup.outputs.driverSettings = pipe.driverSettings();
     auto device = FluidMidiDevice::create(heldNote(960), setup);
     ASSERT_NE(device, nullptr);
     float left = 0, right = 0;
     EXPECT_EQ(device->render(&left, &right, 1), 0); // an output renders it, not the caller
     std::int64_t played = 0;
-    char sink[65536];
     EXPECT_TRUE(OwnProcess::waitUntil([&] {
-        for (ssize_t got = 0; (got = read(reader, sink, sizeof sink)) > 0;)
-            played += got;
+        played += pipe.drain();
         return played > 4096;
     })) << "the ALSA driver does not play";
+    // Until the driver closes the pipe, which it does as it goes.
     std::thread drainer([&] {
-        while (read(reader, sink, sizeof sink) != 0) {
+        char sink[65536];
+        while (read(pipe.reader, sink, sizeof sink) != 0) {
         }
     });
     device.reset();
     drainer.join();
-    close(reader);
 
     // Listens, but nobody ever accepts: the connection hangs in the backlog.
     const QString silent = dir.filePath(QStringLiteral("silent"));

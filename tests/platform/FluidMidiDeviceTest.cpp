@@ -3,6 +3,7 @@
 #include "platform/MciInterpreter.h"
 #include "platform/MidiTune.h"
 #include "platform/Workers.h"
+#include "support/AlsaIntoAPipe.h"
 #include "support/FakeMidiFiles.h"
 #include "support/FluidCalls.h"
 #include "support/OwnProcess.h"
@@ -20,7 +21,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace hanashi {
@@ -30,11 +30,6 @@ constexpr int rate = FluidMidiDevice::sampleRate;
 constexpr int tickFrames = rate / 100; // one 10 ms watchdog tick
 constexpr double tuneSeconds = 60.0;
 const QString timGM6mb = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
-
-QByteArray bundledTune() {
-    QFile file(FakeMidiFiles::bundledTunePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::shared_ptr<const MidiTune> tuneOf(const QByteArray& bytes) {
     return MidiTune::read(bytes).tune;
@@ -99,7 +94,7 @@ FluidMidiDevice::Setup offlineSetup(const QStringList& soundFonts = {timGM6mb}) 
 
 TEST(FluidMidiEngine, RefusesFilesItCannotPlay) {
     QTemporaryDir dir;
-    const QByteArray tune = bundledTune();
+    const QByteArray tune = FakeMidiFiles::bundledTune();
     // Larger than any tune is read: never read at all.
     const QString huge = TestFiles::write(dir.path(), QStringLiteral("huge.mid"), tune);
     QFile(huge).resize(MidiTune::MaxFileBytes + 1);
@@ -124,7 +119,8 @@ TEST(FluidMidiEngine, RefusesFilesItCannotPlay) {
 // The SoundFont in use is the one the device holds open as long as it lives.
 TEST(FluidMidiEngine, TakesTheSoundFontBesideTheTuneFirstAndFallsBackInOrder) {
     QTemporaryDir dir;
-    const QString tune = TestFiles::write(dir.path(), QStringLiteral("bgm.mid"), bundledTune());
+    const QString tune =
+        TestFiles::write(dir.path(), QStringLiteral("bgm.mid"), FakeMidiFiles::bundledTune());
     FluidMidiEngine engine(offline());
 
     auto device = openFluid(engine, tune);
@@ -171,8 +167,8 @@ TEST(FluidMidiDevice, SoundFontsThatAreNoPlainFileArePassedOver) {
     const QString copy = dir.filePath(QStringLiteral("c-copy.sf2"));
     ASSERT_TRUE(QFile::copy(timGM6mb, copy));
 
-    const auto device =
-        FluidMidiDevice::create(tuneOf(bundledTune()), offlineSetup({pipe, zero, copy}));
+    const auto device = FluidMidiDevice::create(tuneOf(FakeMidiFiles::bundledTune()),
+                                                offlineSetup({pipe, zero, copy}));
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(OwnProcess::holdsOpen(copy));
     EXPECT_FALSE(OwnProcess::holdsOpen(pipe));
@@ -252,7 +248,7 @@ TEST(FluidMidiDevice, ReportsStoppedAtTheEndAndPlaysAgainFromTheStart) {
               0);
     ASSERT_NE(engine.device(), nullptr);
     FluidMidiDevice& device = *engine.device();
-    const std::int64_t length = samplesOf(*tuneOf(bundledTune()));
+    const std::int64_t length = samplesOf(*tuneOf(FakeMidiFiles::bundledTune()));
     EXPECT_EQ(mode(), "stopped");
     ASSERT_EQ(send("play MIDI notify"), 0);
 
@@ -315,7 +311,7 @@ TEST(FluidMidiDevice, APlaySentWhileTheSoundFontLoadsStartsThePiece) {
     }));
     EXPECT_EQ(reply, "playing");
     EXPECT_GT(render(*device, 2.0).rms, 0.01);
-    EXPECT_EQ(renderToTheEnd(*device), samplesOf(*tuneOf(bundledTune())) - 2 * rate);
+    EXPECT_EQ(renderToTheEnd(*device), samplesOf(*tuneOf(FakeMidiFiles::bundledTune())) - 2 * rate);
     EXPECT_EQ(mci.sendString(QStringLiteral("close MIDI"), nullptr, 0), 0);
     EXPECT_EQ(engine.liveDevices(), 0);
 }
@@ -335,7 +331,7 @@ TEST(FluidMidiDevice, StopSilencesTheMusicAndKeepsThePosition) {
     EXPECT_LT(render(*device, 1.0).peak, 1e-3); // -60 dBFS
     device->play();
     EXPECT_EQ(renderToTheEnd(*device),
-              samplesOf(*tuneOf(bundledTune())) - std::llround(5.1 * rate));
+              samplesOf(*tuneOf(FakeMidiFiles::bundledTune())) - std::llround(5.1 * rate));
 }
 
 // Programs, controllers and the tempo as at the first play: the second pass
@@ -391,36 +387,15 @@ bool threadWaitsToWriteIntoAPipe() {
     return false;
 }
 
-// FluidSynth's ALSA driver writing raw samples into a named pipe, through
-// ALSA's file plugin: an output thread without a sound card, which the test
-// paces or stops by how it reads the pipe.
-struct AlsaIntoAPipe {
-    QTemporaryDir dir;
-    std::string path = dir.filePath(QStringLiteral("out.raw")).toStdString();
-    int reader = -1;
-
-    AlsaIntoAPipe() {
-        if (mkfifo(path.c_str(), 0600) == 0)
-            reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    }
-    ~AlsaIntoAPipe() { close(reader); }
-
-    FluidMidiDevice::Setup setup(Workers* workers) const {
-        FluidMidiDevice::Setup setup = offlineSetup();
-        setup.outputs.names = {"alsa"};
-        setup.outputs.driverSettings = {{"audio.alsa.device", "file:FILE=" + path + ",FORMAT=raw"}};
-        setup.workers = workers;
-        return setup;
-    }
-    // Empties the pipe; the bytes read.
-    std::int64_t drain() const {
-        char sink[65536];
-        std::int64_t total = 0;
-        for (ssize_t got = 0; (got = read(reader, sink, sizeof sink)) > 0;)
-            total += got;
-        return total;
-    }
-};
+// Offline but for ALSA's output into the pipe, whose slow release finishes
+// on workers if given.
+FluidMidiDevice::Setup intoThePipe(const AlsaIntoAPipe& pipe, Workers* workers = nullptr) {
+    FluidMidiDevice::Setup setup = offlineSetup();
+    setup.outputs.names = {"alsa"};
+    setup.outputs.driverSettings = pipe.driverSettings();
+    setup.workers = workers;
+    return setup;
+}
 
 // Each output lets go of its thread before the synthesiser it renders is
 // deleted, as FluidSynth asks ("the audio driver should always be the last
@@ -433,7 +408,7 @@ TEST(FluidMidiDevice, ADeviceTearsDownInOrder) {
         ASSERT_GE(pipe.reader, 0);
         const OwnProcess::Census before = OwnProcess::census();
         auto device = FluidMidiDevice::create(tuneOf(FakeMidiFiles::heldNote(960)),
-                                              withDriver ? pipe.setup(nullptr) : offlineSetup());
+                                              withDriver ? intoThePipe(pipe) : offlineSetup());
         ASSERT_NE(device, nullptr);
         // With an output the output renders it; offline the caller does.
         float left = 0, right = 0;
@@ -472,7 +447,8 @@ TEST(FluidMidiDevice, ClosingDoesNotWaitForAStuckAudioThread) {
     ASSERT_GT(fcntl(pipe.reader, F_SETPIPE_SZ, 4096), 0);
     Workers workers;
     const OwnProcess::Census before = OwnProcess::census();
-    auto device = FluidMidiDevice::create(tuneOf(bundledTune()), pipe.setup(&workers));
+    auto device =
+        FluidMidiDevice::create(tuneOf(FakeMidiFiles::bundledTune()), intoThePipe(pipe, &workers));
     ASSERT_NE(device, nullptr);
     float left = 0, right = 0;
     ASSERT_EQ(device->render(&left, &right, 1), 0); // an output renders it, not the caller

@@ -2,35 +2,13 @@
 #include "platform/MidiTune.h"
 #include "support/FakeMidiFiles.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace hanashi {
 namespace {
 
-QByteArray bundledTune() {
-    QFile file(FakeMidiFiles::bundledTunePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray oneTrack(const char* events) {
     return FakeMidiFiles::header(0, 1) + FakeMidiFiles::track(QByteArray::fromHex(events));
-}
-
-QByteArray littleEndian(quint32 value) {
-    QByteArray out;
-    for (int i = 0; i < 4; ++i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return out;
-}
-
-// The RIFF wrapper of many Windows-era files: a chunk of another kind (odd in
-// length, so padded) before the data chunk that holds the file.
-QByteArray rmid(const QByteArray& standard) {
-    const QByteArray info = "LIST" + littleEndian(3) + "abc" + '\0';
-    const QByteArray data = "data" + littleEndian(static_cast<quint32>(standard.size())) + standard;
-    return "RIFF" + littleEndian(static_cast<quint32>(4 + info.size() + data.size())) + "RMID" +
-           info + data;
 }
 
 // Notes on one tick: note on and off, two events each.
@@ -43,7 +21,7 @@ QByteArray chord(int notes) {
 }
 
 TEST(MidiTune, PlaysWhatTheStandardReadsAndRefusesTheRestWithAReason) {
-    const QByteArray tune = bundledTune();
+    const QByteArray tune = FakeMidiFiles::bundledTune();
     ASSERT_FALSE(tune.isEmpty());
     const QByteArray note = FakeMidiFiles::heldNote(960); // a second at the default tempo
     const QByteArray endOnly = FakeMidiFiles::track(QByteArray::fromHex("00ff2f00"));
@@ -68,7 +46,7 @@ TEST(MidiTune, PlaysWhatTheStandardReadsAndRefusesTheRestWithAReason) {
         {"a chunk of another kind before the track",
          FakeMidiFiles::header(0, 1) + "XFIR" + QByteArray::fromHex("00000002abcd") + endOnly, 0},
         {"a header longer than six bytes", longHeader, 1000000},
-        {"inside a RIFF RMID file", rmid(note), 1000000},
+        {"inside a RIFF RMID file", FakeMidiFiles::rmid(note), 1000000},
         {"more tracks than FluidSynth's player takes", manyTracks, 500000},
         {"an escape holding a note", oneTrack("00f703903c64 8360f703803c00 00ff2f00"), 500000},
         {"a system exclusive message in two parts", oneTrack("00f003431001 8360f70212f7 00ff2f00"),
@@ -77,8 +55,9 @@ TEST(MidiTune, PlaysWhatTheStandardReadsAndRefusesTheRestWithAReason) {
 
         {"empty", QByteArray(), -1, "does not begin with MThd"},
         {"text", QByteArray("not a tune at all"), -1, "does not begin with MThd"},
-        {"RIFF of another form", "RIFF" + littleEndian(4) + "WAVE", -1, "not of the RMID form"},
-        {"RMID without data", rmid(note).left(30), -1, "without a whole data chunk"},
+        {"RIFF of another form", QByteArrayLiteral("RIFF\x04\x00\x00\x00WAVE"), -1,
+         "not of the RMID form"},
+        {"RMID without data", FakeMidiFiles::rmid(note).left(30), -1, "without a whole data chunk"},
         {"header only", FakeMidiFiles::header(1, 1), -1, "ends before track 1 of 1"},
         {"cut inside the header", tune.left(10), -1, "header is cut short"},
         {"cut inside a track", tune.left(tune.size() / 2), -1, "ends inside track"},

@@ -2,6 +2,7 @@
 #include "support/FakeMidiFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace hanashi {
@@ -10,6 +11,11 @@ namespace {
 
 void bigEndian(QByteArray& out, quint32 value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void littleEndian(QByteArray& out, quint32 value) {
+    for (int i = 0; i < 4; ++i)
         out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
@@ -46,6 +52,18 @@ QByteArray FakeMidiFiles::heldNote(int ticks) {
     return header(0, 1) + track(events);
 }
 
+QByteArray FakeMidiFiles::rmid(const QByteArray& standard) {
+    QByteArray info("LIST");
+    littleEndian(info, 3);
+    info += QByteArray("abc\0", 4);
+    QByteArray data("data");
+    littleEndian(data, static_cast<quint32>(standard.size()));
+    data += standard;
+    QByteArray out("RIFF");
+    littleEndian(out, static_cast<quint32>(4 + info.size() + data.size()));
+    return out + "RMID" + info + data;
+}
+
 QString FakeMidiFiles::bundledTunePath() {
     QString root = qEnvironmentVariable("HANASHI_SOURCE_DIR");
     if (root.isEmpty()) {
@@ -53,6 +71,11 @@ QString FakeMidiFiles::bundledTunePath() {
         root = QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../.."));
     }
     return QDir::cleanPath(QDir(root).filePath(QStringLiteral("dat/bgm.mid")));
+}
+
+QByteArray FakeMidiFiles::bundledTune() {
+    QFile file(bundledTunePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace hanashi

@@ -18,9 +18,15 @@ public:
     // A whole file: format 0, one track holding one note of ticks length on
     // an organ that sustains, then the end of track.
     static QByteArray heldNote(int ticks);
+    // The file in the RIFF wrapper of many Windows-era files: a chunk of
+    // another kind (odd in length, so padded) before the data chunk that
+    // holds it.
+    static QByteArray rmid(const QByteArray& standard);
 
     // dat/bgm.mid of this source tree ($HANASHI_SOURCE_DIR overrides).
     static QString bundledTunePath();
+    // Its bytes; empty if it cannot be read.
+    static QByteArray bundledTune();
 };
 
 } // namespace hanashi
